@@ -1,0 +1,14 @@
+#pragma once
+// The program's start-up: creates every window and the data module in their fixed order,
+// runs the event loop and destroys everything when the main window closes.
+
+namespace corvalen {
+
+// Creates the start-up instances in order (main window first, login second, Dm2 third).
+void createWindows();
+// Destroys them in reverse order.
+void destroyWindows();
+
+int runProgram(int argc, char** argv);
+
+} // namespace corvalen

@@ -1,0 +1,22 @@
+#pragma once
+// Preparing a data folder for the first start: the folder and its ex/ folder, a new med.mdb
+// with the tables, one administrator account and the clinic's row, logo.cfg naming the
+// program's own logo picture, and cont.cfg holding 0.
+
+#include <QString>
+
+namespace corvalen::db {
+
+struct PreparedAccount {
+    QString login;
+    QString password;
+};
+
+// The administrator account of a freshly prepared folder.
+PreparedAccount initialAdministrator();
+
+// Prepares dataFolder; logoPath is written into logo.cfg. Refuses, changing nothing, when
+// med.mdb or cont.cfg already exists there (raises an Error with a Portuguese text).
+void prepareDataFolder(const QString& dataFolder, const QString& logoPath);
+
+} // namespace corvalen::db

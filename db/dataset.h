@@ -1,0 +1,218 @@
+#pragma once
+// A query dataset over the program's connection: SQL as lines, the four states (inactive,
+// browse, edit, insert), a cursor over the rows of the result held in memory, fields by
+// position and by name, named parameters, a filter switch with an accept rule, and the pending
+// row that Post writes to the base table. Bound controls, grids and navigators observe it
+// through its signals and, for copying their text into fields, through DataLink.
+//
+// Rows are fetched when first needed, not at Open: a dataset opened at start-up over a large
+// table and never looked at costs only the description of its columns.
+
+#include "db/engine.h"
+#include "platform/error.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+namespace corvalen::db {
+
+class Dataset;
+
+// A field of the open result: a handle on a column of the dataset's current row.
+class Field {
+public:
+    Field(Dataset* dataset, int index) : dataset_(dataset), index_(index) {}
+
+    int index() const { return index_; }
+    QString name() const;
+    FieldType type() const;
+    int size() const; // width in characters of a text column, 0 otherwise
+    bool isNull() const;
+    bool readOnly() const;
+
+    QVariant value() const;    // the variant value; null reads as an invalid QVariant
+    QString asString() const;  // text; null reads as empty text
+    QString displayText() const; // text with the field's display format
+    int asInteger() const;     // raises the program's conversion errors
+
+    void setValue(const QVariant& value); // the dataset must be in edit or insert state
+    void setAsString(const QString& text); // converts to the column type or raises
+    void clear();
+
+    QString displayFormat() const;
+    void setDisplayFormat(const QString& format); // "hh:nn" for time fields
+
+private:
+    Dataset* dataset_;
+    int index_;
+};
+
+// Implemented by bound controls: called before the pending row is written (and by the
+// browse-mode check) to copy a control's text into its field. May raise; the error stops the
+// post and the row stays pending.
+class DataLink {
+public:
+    virtual ~DataLink() = default;
+    virtual void updateRecord() = 0;
+};
+
+class Dataset : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    explicit Dataset(const QString& name, QObject* parent = nullptr);
+    ~Dataset() override;
+
+    // The connection; by default the program's shared connection.
+    void setDatabase(const QSqlDatabase& db);
+    QSqlDatabase database() const;
+
+    // SQL text. Any change to the lines closes the dataset first.
+    QStringList sql() const { return sql_; }
+    void setSql(const QStringList& lines);
+    void clearSql();
+    void addSql(const QString& line);
+    QString statementText() const; // the lines, each followed by CR LF
+
+    // Named parameters (":name" in the SQL), given values before Open.
+    void setParameter(const QString& name, const QVariant& value);
+    QVariant parameter(const QString& name) const;
+
+    // The fields that the dataset declares; opening fails when the result lacks one.
+    void setRequiredFields(const QStringList& columns);
+
+    // Opening and closing.
+    void open();
+    void close();
+    void requery();          // Close then Open; the filter switch keeps its setting
+    void refresh();          // re-reads the rows, staying near the current row
+    bool isOpen() const { return state_ != State::Inactive; }
+    State state() const { return state_; }
+    bool isEditing() const { return state_ == State::Edit || state_ == State::Insert; }
+    bool canModify() const;  // a single-table result that can be written back
+
+    // Navigation over the accepted rows.
+    void first();
+    void prior();
+    void next();
+    void last();
+    void moveTo(int row);    // row index among the accepted rows (browse-mode check first)
+    int recNo() const;       // current row index among the accepted rows, -1 without rows
+    bool bof();
+    bool eof();
+    int recordCount();       // exact number of accepted rows
+    bool isEmpty();
+
+    // Editing.
+    void insert();
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void remove();           // Delete
+    void checkBrowseMode();
+    bool modified() const { return modified_; }
+
+    // Fields.
+    int fieldCount() const { return int(columns_.size()); }
+    Field field(int index);
+    Field fieldByName(const QString& name); // raises "<name>: Field '<column>' not found"
+    int fieldIndex(const QString& name) const; // -1 when absent
+    const ColumnInfo& column(int index) const { return columns_.at(size_t(index)); }
+
+    // Random access for grids: value of a field in a row among the accepted rows. The current
+    // row in edit or insert state reads its pending values.
+    QVariant valueAt(int row, int field);
+    QString textAt(int row, int field);
+    QString displayTextAt(int row, int field);
+
+    // Filtering: while the switch is on, the accept rule decides which rows exist. The rule is
+    // asked with the dataset positioned on the row (read it through field()).
+    using AcceptRule = std::function<bool(Dataset&)>;
+    void setAcceptRule(AcceptRule rule) { acceptRule_ = std::move(rule); }
+    bool filtered() const { return filtered_; }
+    void setFiltered(bool on);
+    // Applies a cheaper rule that sees the row index in the fetched rows (for callers that keep
+    // derived data per row); when set, it is used instead of the accept rule.
+    using IndexedRule = std::function<bool(int fetchedRow)>;
+    void setIndexedRule(IndexedRule rule) { indexedRule_ = std::move(rule); }
+    // Rows fetched in memory, in result order (fetches them), for derived data.
+    int fetchedCount();
+    QVariant fetchedValue(int fetchedRow, int field);
+    int fetchedIndexOf(int row) const; // fetched row behind an accepted row
+
+    // Bound controls that copy their text into fields.
+    void addLink(DataLink* link);
+    void removeLink(DataLink* link);
+
+    // Field display formats, kept across re-opens by column name.
+    void setDisplayFormat(const QString& column, const QString& format);
+
+    static QString stateName(State s);
+
+signals:
+    void stateChanged();             // open, close, edit, insert, post, cancel
+    void rowsReset();                // the list of rows was rebuilt (open, filter, refresh)
+    void rowInserted(int row);       // a new row appeared at that position
+    void rowRemoved(int row);
+    void rowChanged(int row);        // values of that row changed
+    void currentChanged();           // the cursor moved to another row
+    void fieldChanged(int field);    // a value of the current row changed
+    void beforeAction();             // before Open or Close (master links)
+
+private:
+    friend class Field;
+    struct Row {
+        std::vector<QVariant> values;
+        bool deleted = false;
+    };
+
+    void ensureFetched();
+    void fetchAll();
+    void buildVisible();
+    bool accepts(int fetchedRow);
+    void setCurrent(int row);
+    void setState(State s);
+    void updateRecord();
+    void writeRow(bool inserting);
+    void requireEditing() const;
+    QVariant& pendingValue(int field);
+    const QVariant& currentValue(int field) const;
+    int visibleCount() const;
+    int fetchedAt(int row) const;
+    Error notInEditMode() const;
+    QString whereForRow(const Row& original, QVariantList* binds) const;
+    QString baseTable() const;
+    void execute(const QString& sql, const QVariantList& binds, qint64* insertId = nullptr);
+
+    QSqlDatabase db_;
+    bool dbSet_ = false;
+    QStringList sql_;
+    QStringList required_;
+    std::vector<std::pair<QString, QVariant>> params_;
+    std::vector<ColumnInfo> columns_;
+    std::vector<QString> displayFormats_;
+    std::vector<std::pair<QString, QString>> formatByColumn_;
+    std::vector<Row> rows_;
+    bool fetched_ = false;
+    std::vector<int> visible_; // fetched indices of the accepted rows (while filtered)
+    int cur_ = -1;             // index among the accepted rows
+    bool bof_ = true;
+    bool eof_ = true;
+    State state_ = State::Inactive;
+    Row pending_;
+    Row original_;
+    bool modified_ = false;
+    bool filtered_ = false;
+    AcceptRule acceptRule_;
+    IndexedRule indexedRule_;
+    int probing_ = -1; // fetched row the accept rule is looking at
+    std::vector<DataLink*> links_;
+};
+
+} // namespace corvalen::db

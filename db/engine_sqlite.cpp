@@ -1,0 +1,345 @@
+#include "db/engine.h"
+
+#include "platform/error.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTime>
+#include <QUrl>
+
+#include <array>
+#include <sqlite3.h>
+
+namespace corvalen::db::engine {
+
+namespace {
+
+sqlite3* handleOf(QSqlDatabase& db) {
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        throw engineError("Conexão com o banco de dados não está aberta");
+    return *static_cast<sqlite3* const*>(v.data());
+}
+
+// Folding table for the first code points (Latin-1 and Latin Extended-A/B): primary is the
+// base letter in small letters (accents dropped), secondary the small letter with its accent.
+struct Fold {
+    char32_t primary;
+    char32_t secondary;
+};
+
+const std::array<Fold, 0x250>& foldTable() {
+    static const std::array<Fold, 0x250> table = [] {
+        std::array<Fold, 0x250> t{};
+        for (char32_t cp = 0; cp < t.size(); ++cp) {
+            const char32_t lower = QChar::toLower(cp);
+            char32_t base = lower;
+            const QString decomposed = QChar::decomposition(lower);
+            if (!decomposed.isEmpty() && QChar::decompositionTag(lower) == QChar::Canonical)
+                base = QChar::toLower(char32_t(decomposed.at(0).unicode()));
+            t[cp] = {base, lower};
+        }
+        return t;
+    }();
+    return table;
+}
+
+Fold fold(char32_t cp) {
+    const auto& table = foldTable();
+    if (cp < table.size())
+        return table[cp];
+    const char32_t lower = QChar::toLower(cp);
+    return {lower, lower};
+}
+
+// Decodes one UTF-8 code point; malformed bytes stand for themselves.
+char32_t next(const unsigned char*& p, const unsigned char* end) {
+    const unsigned char c = *p++;
+    if (c < 0x80)
+        return c;
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    char32_t cp = c & (0x3F >> extra);
+    while (extra-- > 0 && p < end && (*p & 0xC0) == 0x80)
+        cp = (cp << 6) | (*p++ & 0x3F);
+    return cp;
+}
+
+int compareLevel(const unsigned char* a, const unsigned char* aEnd, const unsigned char* b,
+                 const unsigned char* bEnd, bool primary) {
+    while (a < aEnd && b < bEnd) {
+        const Fold fa = fold(next(a, aEnd));
+        const Fold fb = fold(next(b, bEnd));
+        const char32_t ca = primary ? fa.primary : fa.secondary;
+        const char32_t cb = primary ? fb.primary : fb.secondary;
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (a < aEnd)
+        return 1;
+    if (b < bEnd)
+        return -1;
+    return 0;
+}
+
+int compareUtf8(const unsigned char* a, int aLen, const unsigned char* b, int bLen) {
+    // ASCII fast path: most names differ early and need no decoding.
+    const int primary = compareLevel(a, a + aLen, b, b + bLen, true);
+    if (primary != 0)
+        return primary;
+    return compareLevel(a, a + aLen, b, b + bLen, false);
+}
+
+int collate(void*, int aLen, const void* a, int bLen, const void* b) {
+    return compareUtf8(static_cast<const unsigned char*>(a), aLen,
+                       static_cast<const unsigned char*>(b), bLen);
+}
+
+FieldType mapDeclaredType(const QString& declared, bool primaryKey, int* width) {
+    const QString upper = declared.toUpper();
+    *width = 0;
+    static const QRegularExpression widthPattern(QStringLiteral("\\((\\d+)\\)"));
+    const auto match = widthPattern.match(upper);
+    if (upper.startsWith("INT"))
+        return primaryKey ? FieldType::AutoInc : FieldType::Integer;
+    if (upper.startsWith("VARCHAR") || upper.startsWith("CHAR") || upper.startsWith("NVARCHAR") ||
+        (upper.startsWith("TEXT") && match.hasMatch())) {
+        *width = match.hasMatch() ? match.captured(1).toInt() : 255;
+        return FieldType::String;
+    }
+    if (upper.startsWith("MEMO") || upper.startsWith("TEXT") || upper.startsWith("CLOB"))
+        return FieldType::Memo;
+    if (upper == "DATE")
+        return FieldType::Date;
+    if (upper == "TIME")
+        return FieldType::Time;
+    if (upper.startsWith("DATETIME") || upper.startsWith("TIMESTAMP"))
+        return FieldType::DateTime;
+    if (upper.startsWith("REAL") || upper.startsWith("DOUBLE") || upper.startsWith("FLOAT") ||
+        upper.startsWith("NUMERIC") || upper.startsWith("DECIMAL"))
+        return FieldType::Float;
+    return FieldType::Unknown;
+}
+
+QString sqliteMessage(sqlite3* h) { return QString::fromUtf8(sqlite3_errmsg(h)); }
+
+} // namespace
+
+QString driverName() { return QStringLiteral("QSQLITE"); }
+
+int compareText(const QString& a, const QString& b) {
+    const QByteArray ua = a.toUtf8();
+    const QByteArray ub = b.toUtf8();
+    return compareUtf8(reinterpret_cast<const unsigned char*>(ua.constData()), int(ua.size()),
+                       reinterpret_cast<const unsigned char*>(ub.constData()), int(ub.size()));
+}
+
+void registerCollation(QSqlDatabase& db) {
+    // Replaces the built-in NOCASE on this connection only: "=" and ORDER BY on the text
+    // columns then ignore letter case for accented letters too and sort accents beside their
+    // base letter, while the file stays readable by any SQLite tool.
+    sqlite3* h = handleOf(db);
+    if (sqlite3_create_collation_v2(h, "NOCASE", SQLITE_UTF8, nullptr, collate, nullptr) !=
+        SQLITE_OK)
+        throw engineError(sqliteMessage(h));
+}
+
+void open(QSqlDatabase& db, const QString& filePath) {
+    const QFileInfo info(filePath);
+    if (!info.exists() || !info.isFile())
+        throw engineError(QStringLiteral("Could not find file '%1'.").arg(filePath));
+    if (db.isOpen())
+        db.close();
+    // mode=rw: SQLite must not create a missing file behind our back.
+    db.setDatabaseName(QUrl::fromLocalFile(info.absoluteFilePath()).toString() + "?mode=rw");
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        throw engineError(db.lastError().text());
+    try {
+        registerCollation(db);
+        QSqlQuery check(db);
+        // Reading the journal mode reads the file header: a file that is not a database fails
+        // here, before anything is written to it.
+        if (!check.exec(QStringLiteral("PRAGMA journal_mode")) || !check.next())
+            throw engineError(QStringLiteral("O arquivo '%1' não é um banco de dados válido (%2)")
+                                  .arg(filePath, check.lastError().databaseText()));
+        if (check.value(0).toString().toLower() != "wal") {
+            check.finish();
+            // Another copy of the program may read while this one writes.
+            if (!check.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+                throw engineError(check.lastError().databaseText());
+        }
+        check.finish();
+        check.exec(QStringLiteral("PRAGMA foreign_keys=OFF"));
+    } catch (...) {
+        db.close();
+        throw;
+    }
+}
+
+void createDatabase(const QString& filePath, const QStringList& statements) {
+    sqlite3* h = nullptr;
+    const QByteArray path = filePath.toUtf8();
+    if (sqlite3_open_v2(path.constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        const QString message = h ? sqliteMessage(h) : QStringLiteral("out of memory");
+        sqlite3_close(h);
+        throw engineError(message);
+    }
+    QStringList all{QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("BEGIN")};
+    all += statements;
+    all += QStringLiteral("COMMIT");
+    for (const QString& statement : all) {
+        char* error = nullptr;
+        if (sqlite3_exec(h, statement.toUtf8().constData(), nullptr, nullptr, &error) !=
+            SQLITE_OK) {
+            const QString message = QString::fromUtf8(error);
+            sqlite3_free(error);
+            sqlite3_close(h);
+            throw engineError(message);
+        }
+    }
+    sqlite3_close(h);
+}
+
+std::vector<ColumnInfo> describe(QSqlDatabase& db, const QString& sql) {
+    sqlite3* h = handleOf(db);
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(h, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
+        throw engineError(sqliteMessage(h));
+    std::vector<ColumnInfo> columns;
+    const int count = stmt ? sqlite3_column_count(stmt) : 0;
+    for (int i = 0; i < count; ++i) {
+        ColumnInfo c;
+        c.name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+        const char* table = sqlite3_column_table_name(stmt, i);
+        const char* origin = sqlite3_column_origin_name(stmt, i);
+        const char* declared = sqlite3_column_decltype(stmt, i);
+        if (table && origin) {
+            c.table = QString::fromUtf8(table);
+            c.origin = QString::fromUtf8(origin);
+            int primaryKey = 0;
+            sqlite3_table_column_metadata(h, sqlite3_column_database_name(stmt, i), table, origin,
+                                          nullptr, nullptr, nullptr, &primaryKey, nullptr);
+            c.primaryKey = primaryKey != 0;
+        }
+        c.type = mapDeclaredType(QString::fromUtf8(declared ? declared : ""), c.primaryKey,
+                                 &c.width);
+        columns.push_back(c);
+    }
+    sqlite3_finalize(stmt);
+    return columns;
+}
+
+QVariant fromStorage(FieldType type, const QVariant& stored) {
+    if (stored.isNull())
+        return {};
+    switch (type) {
+    case FieldType::String:
+    case FieldType::Memo:
+        return stored.toString();
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        return stored.toLongLong();
+    case FieldType::Float:
+        return stored.toDouble();
+    case FieldType::Date: {
+        const QDate d = QDate::fromString(stored.toString().left(10), Qt::ISODate);
+        return d.isValid() ? QVariant(d) : stored;
+    }
+    case FieldType::Time: {
+        const QString s = stored.toString();
+        const QTime t = QTime::fromString(s, s.size() > 5 ? "HH:mm:ss" : "HH:mm");
+        return t.isValid() ? QVariant(t) : stored;
+    }
+    case FieldType::DateTime: {
+        const QDateTime dt = QDateTime::fromString(stored.toString(), Qt::ISODate);
+        return dt.isValid() ? QVariant(dt) : stored;
+    }
+    case FieldType::Unknown:
+        break;
+    }
+    return stored;
+}
+
+QVariant toStorage(FieldType type, const QVariant& value) {
+    if (value.isNull())
+        return {};
+    switch (type) {
+    case FieldType::Date:
+        if (value.typeId() == QMetaType::QDate)
+            return value.toDate().toString(Qt::ISODate);
+        break;
+    case FieldType::Time:
+        if (value.typeId() == QMetaType::QTime) {
+            const QTime t = value.toTime();
+            return t.toString(t.second() == 0 ? "HH:mm" : "HH:mm:ss");
+        }
+        break;
+    case FieldType::DateTime:
+        if (value.typeId() == QMetaType::QDateTime)
+            return value.toDateTime().toString("yyyy-MM-ddTHH:mm:ss");
+        break;
+    default:
+        break;
+    }
+    return value;
+}
+
+QVariant parameterToStorage(const QVariant& value) {
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(Qt::ISODate);
+    if (value.typeId() == QMetaType::QTime)
+        return toStorage(FieldType::Time, value);
+    if (value.typeId() != QMetaType::QString)
+        return value;
+    const QString text = value.toString().trimmed();
+    static const QRegularExpression integer(QStringLiteral("^[+-]?\\d{1,18}$"));
+    if (integer.match(text).hasMatch())
+        return text.toLongLong();
+    const QDate date = QDate::fromString(text, QStringLiteral("d/M/yyyy"));
+    if (date.isValid())
+        return date.toString(Qt::ISODate);
+    const QTime time = QTime::fromString(text, QStringLiteral("H:mm"));
+    if (time.isValid())
+        return time.toString("HH:mm");
+    return value;
+}
+
+QString dateLiteral(int year, int month, int day) {
+    return QStringLiteral("'%1'").arg(QDate(year, month, day).toString(Qt::ISODate));
+}
+
+void backup(QSqlDatabase& db, const QString& destinationFile) {
+    sqlite3* source = handleOf(db);
+    sqlite3* destination = nullptr;
+    if (sqlite3_open_v2(destinationFile.toUtf8().constData(), &destination,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        const QString message = destination ? sqliteMessage(destination) : QString();
+        sqlite3_close(destination);
+        throw engineError(message);
+    }
+    sqlite3_backup* b = sqlite3_backup_init(destination, "main", source, "main");
+    int rc = SQLITE_ERROR;
+    if (b) {
+        do {
+            rc = sqlite3_backup_step(b, -1);
+            if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+                sqlite3_sleep(50);
+        } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+        sqlite3_backup_finish(b);
+    }
+    const QString message = sqliteMessage(destination);
+    // The copy is a plain single-file database: no write-ahead log travels with it.
+    if (rc == SQLITE_DONE)
+        sqlite3_exec(destination, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    sqlite3_close(destination);
+    if (rc != SQLITE_DONE)
+        throw engineError(message);
+}
+
+} // namespace corvalen::db::engine

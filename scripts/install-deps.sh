@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Corvalen need.
+# Quick when everything is already there.
+set -euo pipefail
+
+packages=(g++ make cmake ninja-build pkg-config qt6-base-dev qt6-pdf-dev qt6-svg-dev
+          libqt6sql6-sqlite libsqlite3-dev sqlite3 libzip-dev libemf2svg-dev libwmf-dev
+          xvfb xauth zip unzip poppler-utils
+          fonts-dejavu-core fonts-liberation fonts-urw-base35 fonts-wine)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Instalando: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,266 @@
+// Dataset operations, states, errors and the engine's text comparison.
+
+#include "db/dataset.h"
+#include "db/dm2.h"
+#include "db/engine.h"
+#include "tests/support/fixture.h"
+
+#include <QtTest>
+
+using namespace corvalen;
+using db::Dataset;
+using State = Dataset::State;
+
+class TstDataset : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::DataFolder> folder;
+    std::unique_ptr<test::MessageRecorder> recorder;
+
+    Dataset* patients() {
+        auto* d = new Dataset("ADOPac", this);
+        d->setSql({"select * from Pacientes", "order by inscricao"});
+        d->open();
+        return d;
+    }
+
+    QString errorOf(const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const Error& e) {
+            return e.message();
+        }
+        return {};
+    }
+
+private slots:
+    void init() {
+        recorder = std::make_unique<test::MessageRecorder>();
+        folder = std::make_unique<test::DataFolder>();
+        folder->exec("insert into Pacientes (nome, tel) values ('Ana', '1234'), ('Bruno', "
+                     "'5678'), ('Carla', '9999')");
+        folder->openDataModule();
+        QVERIFY2(recorder->shown().empty(), qPrintable(recorder->last()));
+    }
+    void cleanup() {
+        folder.reset();
+        recorder.reset();
+    }
+
+    // Each operation from each state: catches a wrong state, cursor or error text.
+    void operations_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<int>("rowsInTable");
+
+        QTest::newRow("open on open does nothing") << "browse" << "open" << "browse" << 3 << "Ana" << "" << 3;
+        QTest::newRow("close drops rows") << "browse" << "close" << "inactive" << 0 << "" << "" << 3;
+        QTest::newRow("edit") << "browse" << "edit" << "edit" << 3 << "Ana" << "" << 3;
+        QTest::newRow("insert") << "browse" << "insert" << "insert" << 4 << "" << "" << 3;
+        QTest::newRow("post without pending") << "browse" << "post" << "browse" << 3 << "Ana"
+            << "ADOPac: Dataset not in edit or insert mode" << 3;
+        QTest::newRow("post insert") << "insert-typed" << "post" << "browse" << 4 << "Zeca" << "" << 4;
+        QTest::newRow("cancel insert") << "insert-typed" << "cancel" << "browse" << 3 << "Ana" << "" << 3;
+        QTest::newRow("delete in insert drops") << "insert-typed" << "delete" << "browse" << 3 << "Ana" << "" << 3;
+        QTest::newRow("next posts changed") << "edit-typed" << "next" << "browse" << 3 << "Bruno" << "" << 3;
+        QTest::newRow("next drops unchanged insert") << "insert" << "next" << "browse" << 3 << "Bruno" << "" << 3;
+        QTest::newRow("delete moves to following") << "browse" << "delete" << "browse" << 2 << "Bruno" << "" << 2;
+        QTest::newRow("last") << "browse" << "last" << "browse" << 3 << "Carla" << "" << 3;
+        QTest::newRow("prior at first") << "browse" << "prior" << "browse" << 3 << "Ana" << "" << 3;
+        QTest::newRow("edit on empty inserts") << "empty" << "edit" << "insert" << 1 << "" << "" << 0;
+        QTest::newRow("delete on empty") << "empty" << "delete" << "browse" << 0 << ""
+            << "ADOPac: Cannot perform this operation on an empty dataset" << 0;
+        QTest::newRow("requery keeps filter") << "filtered" << "requery" << "browse" << 1 << "Bruno" << "" << 3;
+    }
+    void operations() {
+        QFETCH(QString, before);
+        QFETCH(QString, operation);
+        Dataset* d = patients();
+        if (before == "empty") {
+            folder->exec("delete from Pacientes");
+            d->requery();
+        } else if (before == "insert" || before == "insert-typed") {
+            d->insert();
+            if (before == "insert-typed")
+                d->fieldByName("nome").setAsString("Zeca");
+        } else if (before == "edit-typed") {
+            d->edit();
+            d->fieldByName("nome").setAsString("Ana Maria");
+        } else if (before == "filtered") {
+            d->setAcceptRule([](Dataset& ds) { return ds.fieldByName("nome").asString() == "Bruno"; });
+            d->setFiltered(true);
+        }
+        const QString error = errorOf([&] {
+            static const std::map<QString, std::function<void(Dataset*)>> ops = {
+                {"open", [](Dataset* x) { x->open(); }},       {"close", [](Dataset* x) { x->close(); }},
+                {"edit", [](Dataset* x) { x->edit(); }},       {"insert", [](Dataset* x) { x->insert(); }},
+                {"post", [](Dataset* x) { x->post(); }},       {"cancel", [](Dataset* x) { x->cancel(); }},
+                {"delete", [](Dataset* x) { x->remove(); }},   {"next", [](Dataset* x) { x->next(); }},
+                {"last", [](Dataset* x) { x->last(); }},       {"prior", [](Dataset* x) { x->prior(); }},
+                {"requery", [](Dataset* x) { x->requery(); }},
+            };
+            ops.at(operation)(d);
+        });
+        QTEST(error, "error");
+        QTEST(Dataset::stateName(d->state()), "state");
+        QTEST(d->isOpen() ? d->recordCount() : 0, "rows");
+        QTEST(d->isOpen() && d->recordCount() ? d->fieldByName("nome").asString() : QString(), "current");
+        QTEST(folder->scalar("select count(*) from Pacientes").toInt(), "rowsInTable");
+    }
+
+    // An insert gets its key from the database at once; an update reaches the table by key.
+    void postWritesThroughKey() {
+        Dataset* d = patients();
+        d->insert();
+        QVERIFY(d->fieldByName("inscricao").isNull());
+        d->fieldByName("nome").setAsString("Zeca");
+        d->post();
+        const int code = d->fieldByName("inscricao").asInteger();
+        QCOMPARE(folder->scalar(QString("select nome from Pacientes where inscricao=%1").arg(code)).toString(), "Zeca");
+        d->first(); // the new row was inserted before Ana
+        d->next();
+        d->edit();
+        d->fieldByName("tel").setAsString("0000");
+        d->post();
+        QCOMPARE(folder->scalar("select tel from Pacientes where nome='Ana'").toString(), "0000");
+        QCOMPARE(folder->scalar("select tel from Pacientes where nome='Bruno'").toString(), "5678");
+    }
+
+    // A table without a key (Clinica) is updated by its original values.
+    void updateWithoutKey() {
+        Dataset* d = Dm2->ADOClinica;
+        d->edit();
+        d->fieldByName("cidade").setAsString("Recife");
+        d->post();
+        QCOMPARE(folder->scalar("select cidade from Clinica").toString(), "Recife");
+        QCOMPARE(folder->scalar("select count(*) from Clinica").toInt(), 1);
+    }
+
+    // A refused post keeps the row pending with the engine's own text.
+    void refusedPostStaysPending() {
+        Dataset* d = patients();
+        d->edit();
+        d->fieldByName("cep").setAsString("123456789012345");
+        const QString error = errorOf([&] { d->post(); });
+        QVERIFY2(error.contains("CHECK constraint failed"), qPrintable(error));
+        QCOMPARE(d->state(), State::Edit);
+        QCOMPARE(d->fieldByName("cep").asString(), "123456789012345");
+        QVERIFY(folder->scalar("select cep from Pacientes where nome='Ana'").isNull());
+    }
+
+    // Field errors and conversions carry the texts the windows show.
+    void fieldErrors() {
+        Dataset* d = patients();
+        QCOMPARE(errorOf([&] { d->fieldByName("nada"); }), "ADOPac: Field 'nada' not found");
+        QCOMPARE(errorOf([&] { d->fieldByName("nome").setAsString("x"); }),
+                 "ADOPac: Dataset not in edit or insert mode");
+        QCOMPARE(errorOf([&] { d->fieldByName("nome").asInteger(); }), "'Ana' is not a valid integer value");
+        QCOMPARE(errorOf([&] { d->fieldByName("cpf").asInteger(); }),
+                 "Could not convert variant of type (Null) into type (Integer)");
+        Dm2->ADOConsulta->insert();
+        QCOMPARE(errorOf([&] { Dm2->ADOConsulta->fieldByName("Cod_pac").setAsString("12a"); }),
+                 "'12a' is not a valid integer value");
+        QCOMPARE(errorOf([&] { Dm2->ADOConsulta->fieldByName("Data").setAsString("31/02/2026"); }),
+                 "'31/02/2026' is not a valid date");
+        Dm2->ADOConsulta->cancel();
+        QCOMPARE(errorOf([&] { d->field(7); }), QString());
+        QCOMPARE(errorOf([&] { d->field(13); }), "List index out of bounds (13)");
+    }
+
+    // Dates and times typed as text are stored as a day and a time of day to the minute, and
+    // named parameters given as text compare with them.
+    void datesTimesAndParameters() {
+        Dataset* c = Dm2->ADOConsulta;
+        c->insert();
+        c->fieldByName("Data").setAsString("09/12/2026");
+        c->fieldByName("Hora").setAsString("14:35");
+        c->fieldByName("Cod_pac").setAsString("2");
+        c->post();
+        QCOMPARE(folder->scalar("select Data from Consultas").toString(), "2026-12-09");
+        QCOMPARE(folder->scalar("select Hora from Consultas").toString(), "14:35");
+        QCOMPARE(c->fieldByName("Hora").displayText(), "14:35");
+        QCOMPARE(c->fieldByName("Data").asString(), "09/12/2026");
+
+        Dataset* r = Dm2->ADORelatData;
+        r->close();
+        r->setSql({"SELECT Numero FROM Consultas", "WHERE Data Between :datainicial And :datafinal",
+                   "AND Cod_pac = :pac"});
+        r->setParameter("datainicial", "01/12/2026");
+        r->setParameter("datafinal", "9/12/2026");
+        r->setParameter("pac", "2");
+        r->open();
+        QCOMPARE(r->recordCount(), 1);
+        r->close();
+        r->setParameter("datafinal", "08/12/2026");
+        r->open();
+        QCOMPARE(r->recordCount(), 0);
+    }
+
+    // A typed text with quotes reaches the database as a value, never as SQL.
+    void quotesAreValues() {
+        Dataset* d = Dm2->ADOQuery1;
+        d->setSql({"SELECT * from Usuarios where nome =:nome;"});
+        d->setParameter("nome", "\" or \"\"=\"");
+        d->open();
+        QCOMPARE(d->recordCount(), 0);
+        d->close();
+        d->setParameter("nome", "ADMIN");
+        d->open();
+        QCOMPARE(d->recordCount(), 1);
+        Dataset* p = patients();
+        p->edit();
+        p->fieldByName("nome").setAsString("O'Brien \"; drop table Pacientes; --");
+        p->post();
+        QCOMPARE(folder->scalar("select count(*) from Pacientes").toInt(), 3);
+    }
+
+    // "=" ignores letter case also for accented letters; ORDER BY puts accents beside their base
+    // letter and small and capital letters together.
+    void textComparison() {
+        folder->exec("delete from Pacientes");
+        folder->exec("insert into Pacientes (nome) values ('joão'), ('Zé'), ('Álvaro'), ('beatriz'), "
+                     "('Ana'), ('Bruno'), ('Édson'), ('ana')");
+        Dataset* d = patients();
+        d->close();
+        d->setSql({"select nome from Pacientes where nome = :n"});
+        d->setParameter("n", "JOÃO");
+        d->open();
+        QCOMPARE(d->recordCount(), 1);
+        d->close();
+        d->setParameter("n", "Joao");
+        d->open();
+        QCOMPARE(d->recordCount(), 0);
+        d->close();
+        d->setSql({"select nome from Pacientes", " order by nome"});
+        d->open();
+        QStringList names;
+        for (d->first(); !d->eof(); d->next())
+            names << d->field(0).asString();
+        QCOMPARE(names.first(), "Álvaro");
+        QCOMPARE(QSet<QString>(names.begin() + 1, names.begin() + 3), QSet<QString>({"Ana", "ana"}));
+        QCOMPARE(names.mid(3), QStringList({"beatriz", "Bruno", "Édson", "joão", "Zé"}));
+        QVERIFY(db::engine::compareText("ana", "ANA") == 0);
+        QVERIFY(db::engine::compareText("Ávila", "Azevedo") < 0);
+    }
+
+    // The filter switch: off shows every row, on applies the rule; the cursor goes to the first.
+    void filterSwitch() {
+        Dataset* d = patients();
+        d->last();
+        d->setAcceptRule([](Dataset& ds) { return ds.fieldByName("tel").asString().startsWith("5") ||
+                                                  ds.fieldByName("tel").asString().startsWith("9"); });
+        d->setFiltered(true);
+        QCOMPARE(d->recordCount(), 2);
+        QCOMPARE(d->fieldByName("nome").asString(), "Bruno");
+        d->setFiltered(false);
+        QCOMPARE(d->recordCount(), 3);
+        QCOMPARE(d->recNo(), 0);
+    }
+};
+
+QTEST_MAIN(TstDataset)
+#include "tst_dataset.moc"

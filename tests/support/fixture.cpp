@@ -1,0 +1,95 @@
+#include "tests/support/fixture.h"
+
+#include "db/datafolder.h"
+#include "db/dm2.h"
+#include "db/engine.h"
+#include "db/session.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace corvalen::test {
+
+MessageRecorder::MessageRecorder() {
+    messages::setHook([this](const messages::Shown& s) {
+        shown_.push_back(s);
+        if (!answers_.empty()) {
+            const messages::Answer a = answers_.front();
+            answers_.pop_front();
+            return a;
+        }
+        switch (s.buttons) {
+        case messages::Buttons::YesNo:
+            return messages::Answer::Yes;
+        default:
+            return messages::Answer::Ok;
+        }
+    });
+}
+
+MessageRecorder::~MessageRecorder() { messages::setHook({}); }
+
+QStringList MessageRecorder::texts() const {
+    QStringList t;
+    for (const auto& s : shown_)
+        t << s.text;
+    return t;
+}
+
+QString MessageRecorder::last() const { return shown_.empty() ? QString() : shown_.back().text; }
+
+DataFolder::DataFolder() {
+    db::prepareDataFolder(path(), "/nonexistent/medicina.jpg");
+    session().dataFolder = path();
+    session().programFolder = path();
+}
+
+DataFolder::~DataFolder() { dm_.reset(); }
+
+QString DataFolder::path() const { return dir_.path(); }
+
+QString DataFolder::file(const QString& name) const { return dir_.filePath(name); }
+
+namespace {
+template <typename F> auto withConnection(const QString& file, F f) {
+    const QString name = QUuid::createUuid().toString();
+    struct Remove {
+        QString name;
+        ~Remove() { QSqlDatabase::removeDatabase(name); }
+    } remove{name};
+    QSqlDatabase db = QSqlDatabase::addDatabase(db::engine::driverName(), name);
+    db::engine::open(db, file);
+    auto result = f(db);
+    db.close();
+    return result;
+}
+} // namespace
+
+void DataFolder::exec(const QString& sql) {
+    withConnection(file("med.mdb"), [&](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            qFatal("fixture SQL failed: %s: %s", qPrintable(sql),
+                   qPrintable(q.lastError().text()));
+        return 0;
+    });
+}
+
+QVariant DataFolder::scalar(const QString& sql) {
+    return withConnection(file("med.mdb"), [&](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            qFatal("fixture SQL failed: %s: %s", qPrintable(sql),
+                   qPrintable(q.lastError().text()));
+        return q.next() ? q.value(0) : QVariant();
+    });
+}
+
+TDm2* DataFolder::openDataModule() {
+    dm_ = std::make_unique<TDm2>();
+    dm_->DataModuleCreate();
+    return dm_.get();
+}
+
+} // namespace corvalen::test
