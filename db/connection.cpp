@@ -17,9 +17,13 @@ Connection::~Connection() {
     QSqlDatabase::removeDatabase(qtName_);
 }
 
-QString Connection::sharedName() { return QStringLiteral("ADOConnection1"); }
+QString Connection::sharedName() {
+    return QStringLiteral("ADOConnection1");
+}
 
-void Connection::setConnectionString(const QString& text) { connectionString_ = text; }
+void Connection::setConnectionString(const QString& text) {
+    connectionString_ = text;
+}
 
 QString Connection::filePath() const {
     for (const QString& part : connectionString_.split(';')) {
@@ -35,10 +39,16 @@ void Connection::open() {
     engine::open(db, filePath());
 }
 
-void Connection::close() { QSqlDatabase::database(qtName_, false).close(); }
+void Connection::close() {
+    QSqlDatabase::database(qtName_, false).close();
+}
 
-bool Connection::connected() const { return QSqlDatabase::database(qtName_, false).isOpen(); }
+bool Connection::connected() const {
+    return QSqlDatabase::database(qtName_, false).isOpen();
+}
 
-QSqlDatabase Connection::database() const { return QSqlDatabase::database(qtName_, false); }
+QSqlDatabase Connection::database() const {
+    return QSqlDatabase::database(qtName_, false);
+}
 
 } // namespace corvalen::db

@@ -19,7 +19,7 @@ public:
     void setConnectionString(const QString& text);
     QString filePath() const; // the Data Source part
 
-    void open();  // raises the engine's error when the file cannot be opened
+    void open(); // raises the engine's error when the file cannot be opened
     void close();
     bool connected() const;
     QSqlDatabase database() const;

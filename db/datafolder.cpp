@@ -11,7 +11,9 @@
 
 namespace corvalen::db {
 
-PreparedAccount initialAdministrator() { return {"admin", "admin"}; }
+PreparedAccount initialAdministrator() {
+    return {"admin", "admin"};
+}
 
 void prepareDataFolder(const QString& dataFolder, const QString& logoPath) {
     const QString database = platform::joinPath(dataFolder, "med.mdb");

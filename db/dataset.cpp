@@ -81,18 +81,30 @@ bool sameValue(const QVariant& a, const QVariant& b) {
 
 // ---------------------------------------------------------------------------------- Field
 
-QString Field::name() const { return dataset_->column(index_).name; }
-FieldType Field::type() const { return dataset_->column(index_).type; }
-int Field::size() const { return dataset_->column(index_).width; }
-bool Field::isNull() const { return value().isNull(); }
+QString Field::name() const {
+    return dataset_->column(index_).name;
+}
+FieldType Field::type() const {
+    return dataset_->column(index_).type;
+}
+int Field::size() const {
+    return dataset_->column(index_).width;
+}
+bool Field::isNull() const {
+    return value().isNull();
+}
 
 bool Field::readOnly() const {
     const ColumnInfo& c = dataset_->column(index_);
     return c.type == FieldType::AutoInc || c.table.isEmpty() || !dataset_->canModify();
 }
 
-QVariant Field::value() const { return dataset_->currentValue(index_); }
-QString Field::asString() const { return valueText(type(), value()); }
+QVariant Field::value() const {
+    return dataset_->currentValue(index_);
+}
+QString Field::asString() const {
+    return valueText(type(), value());
+}
 
 QString Field::displayText() const {
     const QString format = displayFormat();
@@ -173,8 +185,8 @@ void Field::setAsString(const QString& text) {
             bool ok = false;
             const double d = QString(text).replace(',', '.').toDouble(&ok);
             if (!ok)
-                throw convertError(QStringLiteral("'%1' is not a valid floating point value")
-                                       .arg(text));
+                throw convertError(
+                    QStringLiteral("'%1' is not a valid floating point value").arg(text));
             v = d;
         }
         break;
@@ -198,7 +210,8 @@ void Field::setAsString(const QString& text) {
         break;
     case FieldType::DateTime:
         if (!text.trimmed().isEmpty()) {
-            QDateTime dt = QDateTime::fromString(text.trimmed(), QStringLiteral("d/M/yyyy H:mm:ss"));
+            QDateTime dt =
+                QDateTime::fromString(text.trimmed(), QStringLiteral("d/M/yyyy H:mm:ss"));
             if (!dt.isValid())
                 dt = QDateTime::fromString(text.trimmed(), QStringLiteral("d/M/yyyy"));
             if (!dt.isValid())
@@ -218,9 +231,13 @@ void Field::setAsString(const QString& text) {
     setValue(v);
 }
 
-void Field::clear() { setValue(QVariant()); }
+void Field::clear() {
+    setValue(QVariant());
+}
 
-QString Field::displayFormat() const { return dataset_->displayFormats_.at(size_t(index_)); }
+QString Field::displayFormat() const {
+    return dataset_->displayFormats_.at(size_t(index_));
+}
 
 void Field::setDisplayFormat(const QString& format) {
     dataset_->setDisplayFormat(name(), format);
@@ -228,7 +245,9 @@ void Field::setDisplayFormat(const QString& format) {
 
 // -------------------------------------------------------------------------------- Dataset
 
-Dataset::Dataset(const QString& name, QObject* parent) : QObject(parent) { setObjectName(name); }
+Dataset::Dataset(const QString& name, QObject* parent) : QObject(parent) {
+    setObjectName(name);
+}
 
 Dataset::~Dataset() = default;
 
@@ -281,7 +300,9 @@ QVariant Dataset::parameter(const QString& name) const {
     return {};
 }
 
-void Dataset::setRequiredFields(const QStringList& columns) { required_ = columns; }
+void Dataset::setRequiredFields(const QStringList& columns) {
+    required_ = columns;
+}
 
 void Dataset::setDisplayFormat(const QString& column, const QString& format) {
     bool found = false;
@@ -459,9 +480,13 @@ QString Dataset::baseTable() const {
     return table;
 }
 
-int Dataset::visibleCount() const { return int(visible_.size()); }
+int Dataset::visibleCount() const {
+    return int(visible_.size());
+}
 
-int Dataset::fetchedAt(int row) const { return visible_.at(size_t(row)); }
+int Dataset::fetchedAt(int row) const {
+    return visible_.at(size_t(row));
+}
 
 int Dataset::recNo() const {
     if (!fetched_)
@@ -484,7 +509,9 @@ int Dataset::recordCount() {
     return visibleCount();
 }
 
-bool Dataset::isEmpty() { return recordCount() == 0; }
+bool Dataset::isEmpty() {
+    return recordCount() == 0;
+}
 
 void Dataset::setCurrent(int row) {
     const int before = cur_;
@@ -569,7 +596,9 @@ void Dataset::requireEditing() const {
         throw notInEditMode();
 }
 
-QVariant& Dataset::pendingValue(int field) { return pending_.values.at(size_t(field)); }
+QVariant& Dataset::pendingValue(int field) {
+    return pending_.values.at(size_t(field));
+}
 
 const QVariant& Dataset::currentValue(int field) const {
     static const QVariant null;
@@ -781,11 +810,10 @@ void Dataset::writeRow(bool inserting) {
             marks << QStringLiteral("?");
             binds << engine::toStorage(c.type, v);
         }
-        const QString sql =
-            names.isEmpty()
-                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(table, names.join(", "), marks.join(", "));
+        const QString sql = names.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(table, names.join(", "), marks.join(", "));
         qint64 id = 0;
         execute(sql, binds, &id);
         for (int i = 0; i < fieldCount(); ++i)
@@ -807,8 +835,7 @@ void Dataset::writeRow(bool inserting) {
     if (sets.isEmpty())
         return;
     const QString where = whereForRow(original_, &binds);
-    execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(", "), where),
-            binds);
+    execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(", "), where), binds);
 }
 
 Field Dataset::field(int index) {
@@ -884,7 +911,9 @@ QVariant Dataset::fetchedValue(int fetchedRow, int field) {
     return rows_.at(size_t(fetchedRow)).values.at(size_t(field));
 }
 
-int Dataset::fetchedIndexOf(int row) const { return visible_.at(size_t(row)); }
+int Dataset::fetchedIndexOf(int row) const {
+    return visible_.at(size_t(row));
+}
 
 void Dataset::addLink(DataLink* link) {
     if (std::find(links_.begin(), links_.end(), link) == links_.end())

@@ -34,12 +34,12 @@ public:
     bool isNull() const;
     bool readOnly() const;
 
-    QVariant value() const;    // the variant value; null reads as an invalid QVariant
-    QString asString() const;  // text; null reads as empty text
+    QVariant value() const;      // the variant value; null reads as an invalid QVariant
+    QString asString() const;    // text; null reads as empty text
     QString displayText() const; // text with the field's display format
-    int asInteger() const;     // raises the program's conversion errors
+    int asInteger() const;       // raises the program's conversion errors
 
-    void setValue(const QVariant& value); // the dataset must be in edit or insert state
+    void setValue(const QVariant& value);  // the dataset must be in edit or insert state
     void setAsString(const QString& text); // converts to the column type or raises
     void clear();
 
@@ -89,23 +89,23 @@ public:
     // Opening and closing.
     void open();
     void close();
-    void requery();          // Close then Open; the filter switch keeps its setting
-    void refresh();          // re-reads the rows, staying near the current row
+    void requery(); // Close then Open; the filter switch keeps its setting
+    void refresh(); // re-reads the rows, staying near the current row
     bool isOpen() const { return state_ != State::Inactive; }
     State state() const { return state_; }
     bool isEditing() const { return state_ == State::Edit || state_ == State::Insert; }
-    bool canModify() const;  // a single-table result that can be written back
+    bool canModify() const; // a single-table result that can be written back
 
     // Navigation over the accepted rows.
     void first();
     void prior();
     void next();
     void last();
-    void moveTo(int row);    // row index among the accepted rows (browse-mode check first)
-    int recNo() const;       // current row index among the accepted rows, -1 without rows
+    void moveTo(int row); // row index among the accepted rows (browse-mode check first)
+    int recNo() const;    // current row index among the accepted rows, -1 without rows
     bool bof();
     bool eof();
-    int recordCount();       // exact number of accepted rows
+    int recordCount(); // exact number of accepted rows
     bool isEmpty();
 
     // Editing.
@@ -114,14 +114,14 @@ public:
     void edit();
     void post();
     void cancel();
-    void remove();           // Delete
+    void remove(); // Delete
     void checkBrowseMode();
     bool modified() const { return modified_; }
 
     // Fields.
     int fieldCount() const { return int(columns_.size()); }
     Field field(int index);
-    Field fieldByName(const QString& name); // raises "<name>: Field '<column>' not found"
+    Field fieldByName(const QString& name);    // raises "<name>: Field '<column>' not found"
     int fieldIndex(const QString& name) const; // -1 when absent
     const ColumnInfo& column(int index) const { return columns_.at(size_t(index)); }
 
@@ -156,14 +156,14 @@ public:
     static QString stateName(State s);
 
 signals:
-    void stateChanged();             // open, close, edit, insert, post, cancel
-    void rowsReset();                // the list of rows was rebuilt (open, filter, refresh)
-    void rowInserted(int row);       // a new row appeared at that position
+    void stateChanged();       // open, close, edit, insert, post, cancel
+    void rowsReset();          // the list of rows was rebuilt (open, filter, refresh)
+    void rowInserted(int row); // a new row appeared at that position
     void rowRemoved(int row);
-    void rowChanged(int row);        // values of that row changed
-    void currentChanged();           // the cursor moved to another row
-    void fieldChanged(int field);    // a value of the current row changed
-    void beforeAction();             // before Open or Close (master links)
+    void rowChanged(int row);     // values of that row changed
+    void currentChanged();        // the cursor moved to another row
+    void fieldChanged(int field); // a value of the current row changed
+    void beforeAction();          // before Open or Close (master links)
 
 private:
     friend class Field;

@@ -12,7 +12,7 @@ TDm2* Dm2 = nullptr;
 namespace {
 
 // The nine fields the two consultation datasets declare, in order.
-const QStringList consultaFields = {"Numero", "Data",  "Cod_med",   "Cod_pac", "Prontuario",
+const QStringList consultaFields = {"Numero",   "Data", "Cod_med",   "Cod_pac", "Prontuario",
                                     "Anamnese", "Hora", "Pagamento", "Valor"};
 
 QStringList profSelect() {
@@ -48,19 +48,17 @@ TDm2::TDm2(QObject* parent) : QObject(parent) {
     ADOListadeExames =
         dataset("ADOListadeExames", {"select nome, cod, cod_pront, cod_paciente from Exames"});
     ADOClinica = dataset("ADOClinica", {"select * from clinica"});
-    ADORelatConsulta =
-        dataset("ADORelatConsulta", {"SELECT data, hora, prontuario, cod_pac, nome",
-                                     "FROM Consultas, Pacientes", "WHERE Cod_pac=inscricao",
-                                     "ORDER BY data;"});
+    ADORelatConsulta = dataset("ADORelatConsulta", {"SELECT data, hora, prontuario, cod_pac, nome",
+                                                    "FROM Consultas, Pacientes",
+                                                    "WHERE Cod_pac=inscricao", "ORDER BY data;"});
     ADORelatUsers = dataset("ADORelatUsers", {"select * from usuarios"});
     ADORelatCProf = dataset("ADORelatCProf", profSelect() << "ORDER BY Consultas.Data;");
     // The original's design text held Jet date literals (#1/1/2015# and #6/1/2015#, month first).
-    ADORelatData = dataset("ADORelatData", profSelect()
-                                               << QStringLiteral(
-                                                      "WHERE Consultas.Data Between %1 And %2")
-                                                      .arg(db::engine::dateLiteral(2015, 1, 1),
-                                                           db::engine::dateLiteral(2015, 6, 1))
-                                               << "ORDER BY Consultas.Data;");
+    ADORelatData = dataset("ADORelatData",
+                           profSelect() << QStringLiteral("WHERE Consultas.Data Between %1 And %2")
+                                               .arg(db::engine::dateLiteral(2015, 1, 1),
+                                                    db::engine::dateLiteral(2015, 6, 1))
+                                        << "ORDER BY Consultas.Data;");
 
     for (db::Dataset* d : {ADOConsulta, ADOVerConsultas}) {
         d->setRequiredFields(consultaFields);
@@ -98,25 +96,28 @@ db::DataSource* TDm2::source(const char* name, db::Dataset* dataset) {
     return new db::DataSource(QString::fromLatin1(name), dataset, this);
 }
 
-QList<db::Dataset*> TDm2::sharedDatasets() const { return datasets_; }
+QList<db::Dataset*> TDm2::sharedDatasets() const {
+    return datasets_;
+}
 
 void TDm2::DataModuleCreate() {
     ADOConnection1->close();
     // The connection text of the original Jet provider; the engine reads only the file path.
-    const QString text = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=") +
-                         session().dataFile("med.mdb") +
-                         ";"
-                         "Mode=Share Deny None;"
-                         "Jet OLEDB:Database Password=\"\";"
-                         "Jet OLEDB:Engine Type=5;"
-                         "Jet OLEDB:Database Locking Mode=1;"
-                         "Jet OLEDB:Global Partial Bulk Ops=2;"
-                         "Jet OLEDB:Global Bulk Transactions=1;"
-                         "Jet OLEDB:New Database Password=\"\";"
-                         "Jet OLEDB:Create System Database=False;"
-                         "Jet OLEDB:Encrypt Database=False;"
-                         "Jet OLEDB:Compact Without Replica Repair=False;"
-                         "Jet OLEDB:SFP=False;";
+    const QString text =
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=") +
+        session().dataFile("med.mdb") +
+        ";"
+        "Mode=Share Deny None;"
+        "Jet OLEDB:Database Password=\"\";"
+        "Jet OLEDB:Engine Type=5;"
+        "Jet OLEDB:Database Locking Mode=1;"
+        "Jet OLEDB:Global Partial Bulk Ops=2;"
+        "Jet OLEDB:Global Bulk Transactions=1;"
+        "Jet OLEDB:New Database Password=\"\";"
+        "Jet OLEDB:Create System Database=False;"
+        "Jet OLEDB:Encrypt Database=False;"
+        "Jet OLEDB:Compact Without Replica Repair=False;"
+        "Jet OLEDB:SFP=False;";
     ADOConnection1->setConnectionString(text);
     try {
         ADOConnection1->open();

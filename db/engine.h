@@ -15,11 +15,11 @@ namespace corvalen::db {
 enum class FieldType { String, Memo, Integer, AutoInc, Float, Date, Time, DateTime, Unknown };
 
 struct ColumnInfo {
-    QString name;       // as the result names it
-    QString table;      // base table, empty for an expression
-    QString origin;     // base column name, empty for an expression
+    QString name;   // as the result names it
+    QString table;  // base table, empty for an expression
+    QString origin; // base column name, empty for an expression
     FieldType type = FieldType::Unknown;
-    int width = 0;      // characters, for String columns
+    int width = 0; // characters, for String columns
     bool primaryKey = false;
 };
 

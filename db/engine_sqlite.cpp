@@ -124,11 +124,15 @@ FieldType mapDeclaredType(const QString& declared, bool primaryKey, int* width) 
     return FieldType::Unknown;
 }
 
-QString sqliteMessage(sqlite3* h) { return QString::fromUtf8(sqlite3_errmsg(h)); }
+QString sqliteMessage(sqlite3* h) {
+    return QString::fromUtf8(sqlite3_errmsg(h));
+}
 
 } // namespace
 
-QString driverName() { return QStringLiteral("QSQLITE"); }
+QString driverName() {
+    return QStringLiteral("QSQLITE");
+}
 
 int compareText(const QString& a, const QString& b) {
     const QByteArray ua = a.toUtf8();
@@ -227,8 +231,8 @@ std::vector<ColumnInfo> describe(QSqlDatabase& db, const QString& sql) {
                                           nullptr, nullptr, nullptr, &primaryKey, nullptr);
             c.primaryKey = primaryKey != 0;
         }
-        c.type = mapDeclaredType(QString::fromUtf8(declared ? declared : ""), c.primaryKey,
-                                 &c.width);
+        c.type =
+            mapDeclaredType(QString::fromUtf8(declared ? declared : ""), c.primaryKey, &c.width);
         columns.push_back(c);
     }
     sqlite3_finalize(stmt);

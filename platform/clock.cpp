@@ -9,8 +9,12 @@ std::function<QDateTime()>& clock() {
 }
 } // namespace
 
-QDateTime now() { return clock() ? clock()() : QDateTime::currentDateTime(); }
+QDateTime now() {
+    return clock() ? clock()() : QDateTime::currentDateTime();
+}
 
-void setClockForTests(std::function<QDateTime()> c) { clock() = std::move(c); }
+void setClockForTests(std::function<QDateTime()> c) {
+    clock() = std::move(c);
+}
 
 } // namespace corvalen::platform

@@ -74,9 +74,13 @@ Answer run(const Shown& shown) {
 
 } // namespace
 
-void setHook(Hook h) { hook() = std::move(h); }
+void setHook(Hook h) {
+    hook() = std::move(h);
+}
 
-QString applicationTitle() { return QStringLiteral("Corvalen"); }
+QString applicationTitle() {
+    return QStringLiteral("Corvalen");
+}
 
 void showMessage(const QString& text) {
     run({Kind::Plain, applicationTitle(), text, Buttons::Ok, Answer::Ok});
@@ -91,8 +95,7 @@ void information(const QString& text) {
 }
 
 bool confirm(const QString& text, Answer defaultAnswer) {
-    return run({Kind::Confirmation, "Confirm", text, Buttons::YesNo, defaultAnswer}) ==
-           Answer::Yes;
+    return run({Kind::Confirmation, "Confirm", text, Buttons::YesNo, defaultAnswer}) == Answer::Yes;
 }
 
 bool confirmDelete() {

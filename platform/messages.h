@@ -3,8 +3,8 @@
 // shown and answer it (setHook), and so that the platform's dialog is built in one place.
 
 #include <QString>
-#include <functional>
 #include <exception>
+#include <functional>
 
 class QWidget;
 

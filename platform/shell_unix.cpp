@@ -21,6 +21,8 @@ void shellOpen(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-void setShellOpenHook(std::function<void(const QString&)> h) { hook() = std::move(h); }
+void setShellOpenHook(std::function<void(const QString&)> h) {
+    hook() = std::move(h);
+}
 
 } // namespace corvalen::platform

@@ -57,24 +57,71 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::addColumn<int>("rowsInTable");
 
-        QTest::newRow("open on open does nothing") << "browse" << "open" << "browse" << 3 << "Ana" << "" << 3;
-        QTest::newRow("close drops rows") << "browse" << "close" << "inactive" << 0 << "" << "" << 3;
-        QTest::newRow("edit") << "browse" << "edit" << "edit" << 3 << "Ana" << "" << 3;
-        QTest::newRow("insert") << "browse" << "insert" << "insert" << 4 << "" << "" << 3;
-        QTest::newRow("post without pending") << "browse" << "post" << "browse" << 3 << "Ana"
-            << "ADOPac: Dataset not in edit or insert mode" << 3;
-        QTest::newRow("post insert") << "insert-typed" << "post" << "browse" << 4 << "Zeca" << "" << 4;
-        QTest::newRow("cancel insert") << "insert-typed" << "cancel" << "browse" << 3 << "Ana" << "" << 3;
-        QTest::newRow("delete in insert drops") << "insert-typed" << "delete" << "browse" << 3 << "Ana" << "" << 3;
-        QTest::newRow("next posts changed") << "edit-typed" << "next" << "browse" << 3 << "Bruno" << "" << 3;
-        QTest::newRow("next drops unchanged insert") << "insert" << "next" << "browse" << 3 << "Bruno" << "" << 3;
-        QTest::newRow("delete moves to following") << "browse" << "delete" << "browse" << 2 << "Bruno" << "" << 2;
-        QTest::newRow("last") << "browse" << "last" << "browse" << 3 << "Carla" << "" << 3;
-        QTest::newRow("prior at first") << "browse" << "prior" << "browse" << 3 << "Ana" << "" << 3;
-        QTest::newRow("edit on empty inserts") << "empty" << "edit" << "insert" << 1 << "" << "" << 0;
-        QTest::newRow("delete on empty") << "empty" << "delete" << "browse" << 0 << ""
+        QTest::newRow("open on open does nothing") << "browse"
+                                                   << "open"
+                                                   << "browse" << 3 << "Ana"
+                                                   << "" << 3;
+        QTest::newRow("close drops rows") << "browse"
+                                          << "close"
+                                          << "inactive" << 0 << ""
+                                          << "" << 3;
+        QTest::newRow("edit") << "browse"
+                              << "edit"
+                              << "edit" << 3 << "Ana"
+                              << "" << 3;
+        QTest::newRow("insert") << "browse"
+                                << "insert"
+                                << "insert" << 4 << ""
+                                << "" << 3;
+        QTest::newRow("post without pending") << "browse"
+                                              << "post"
+                                              << "browse" << 3 << "Ana"
+                                              << "ADOPac: Dataset not in edit or insert mode" << 3;
+        QTest::newRow("post insert") << "insert-typed"
+                                     << "post"
+                                     << "browse" << 4 << "Zeca"
+                                     << "" << 4;
+        QTest::newRow("cancel insert") << "insert-typed"
+                                       << "cancel"
+                                       << "browse" << 3 << "Ana"
+                                       << "" << 3;
+        QTest::newRow("delete in insert drops") << "insert-typed"
+                                                << "delete"
+                                                << "browse" << 3 << "Ana"
+                                                << "" << 3;
+        QTest::newRow("next posts changed") << "edit-typed"
+                                            << "next"
+                                            << "browse" << 3 << "Bruno"
+                                            << "" << 3;
+        QTest::newRow("next drops unchanged insert") << "insert"
+                                                     << "next"
+                                                     << "browse" << 3 << "Bruno"
+                                                     << "" << 3;
+        QTest::newRow("delete moves to following") << "browse"
+                                                   << "delete"
+                                                   << "browse" << 2 << "Bruno"
+                                                   << "" << 2;
+        QTest::newRow("last") << "browse"
+                              << "last"
+                              << "browse" << 3 << "Carla"
+                              << "" << 3;
+        QTest::newRow("prior at first") << "browse"
+                                        << "prior"
+                                        << "browse" << 3 << "Ana"
+                                        << "" << 3;
+        QTest::newRow("edit on empty inserts") << "empty"
+                                               << "edit"
+                                               << "insert" << 1 << ""
+                                               << "" << 0;
+        QTest::newRow("delete on empty")
+            << "empty"
+            << "delete"
+            << "browse" << 0 << ""
             << "ADOPac: Cannot perform this operation on an empty dataset" << 0;
-        QTest::newRow("requery keeps filter") << "filtered" << "requery" << "browse" << 1 << "Bruno" << "" << 3;
+        QTest::newRow("requery keeps filter") << "filtered"
+                                              << "requery"
+                                              << "browse" << 1 << "Bruno"
+                                              << "" << 3;
     }
     void operations() {
         QFETCH(QString, before);
@@ -91,16 +138,22 @@ private slots:
             d->edit();
             d->fieldByName("nome").setAsString("Ana Maria");
         } else if (before == "filtered") {
-            d->setAcceptRule([](Dataset& ds) { return ds.fieldByName("nome").asString() == "Bruno"; });
+            d->setAcceptRule(
+                [](Dataset& ds) { return ds.fieldByName("nome").asString() == "Bruno"; });
             d->setFiltered(true);
         }
         const QString error = errorOf([&] {
             static const std::map<QString, std::function<void(Dataset*)>> ops = {
-                {"open", [](Dataset* x) { x->open(); }},       {"close", [](Dataset* x) { x->close(); }},
-                {"edit", [](Dataset* x) { x->edit(); }},       {"insert", [](Dataset* x) { x->insert(); }},
-                {"post", [](Dataset* x) { x->post(); }},       {"cancel", [](Dataset* x) { x->cancel(); }},
-                {"delete", [](Dataset* x) { x->remove(); }},   {"next", [](Dataset* x) { x->next(); }},
-                {"last", [](Dataset* x) { x->last(); }},       {"prior", [](Dataset* x) { x->prior(); }},
+                {"open", [](Dataset* x) { x->open(); }},
+                {"close", [](Dataset* x) { x->close(); }},
+                {"edit", [](Dataset* x) { x->edit(); }},
+                {"insert", [](Dataset* x) { x->insert(); }},
+                {"post", [](Dataset* x) { x->post(); }},
+                {"cancel", [](Dataset* x) { x->cancel(); }},
+                {"delete", [](Dataset* x) { x->remove(); }},
+                {"next", [](Dataset* x) { x->next(); }},
+                {"last", [](Dataset* x) { x->last(); }},
+                {"prior", [](Dataset* x) { x->prior(); }},
                 {"requery", [](Dataset* x) { x->requery(); }},
             };
             ops.at(operation)(d);
@@ -108,7 +161,8 @@ private slots:
         QTEST(error, "error");
         QTEST(Dataset::stateName(d->state()), "state");
         QTEST(d->isOpen() ? d->recordCount() : 0, "rows");
-        QTEST(d->isOpen() && d->recordCount() ? d->fieldByName("nome").asString() : QString(), "current");
+        QTEST(d->isOpen() && d->recordCount() ? d->fieldByName("nome").asString() : QString(),
+              "current");
         QTEST(folder->scalar("select count(*) from Pacientes").toInt(), "rowsInTable");
     }
 
@@ -120,7 +174,9 @@ private slots:
         d->fieldByName("nome").setAsString("Zeca");
         d->post();
         const int code = d->fieldByName("inscricao").asInteger();
-        QCOMPARE(folder->scalar(QString("select nome from Pacientes where inscricao=%1").arg(code)).toString(), "Zeca");
+        QCOMPARE(folder->scalar(QString("select nome from Pacientes where inscricao=%1").arg(code))
+                     .toString(),
+                 "Zeca");
         d->first(); // the new row was inserted before Ana
         d->next();
         d->edit();
@@ -158,7 +214,8 @@ private slots:
         QCOMPARE(errorOf([&] { d->fieldByName("nada"); }), "ADOPac: Field 'nada' not found");
         QCOMPARE(errorOf([&] { d->fieldByName("nome").setAsString("x"); }),
                  "ADOPac: Dataset not in edit or insert mode");
-        QCOMPARE(errorOf([&] { d->fieldByName("nome").asInteger(); }), "'Ana' is not a valid integer value");
+        QCOMPARE(errorOf([&] { d->fieldByName("nome").asInteger(); }),
+                 "'Ana' is not a valid integer value");
         QCOMPARE(errorOf([&] { d->fieldByName("cpf").asInteger(); }),
                  "Could not convert variant of type (Null) into type (Integer)");
         Dm2->ADOConsulta->insert();
@@ -222,8 +279,9 @@ private slots:
     // letter and small and capital letters together.
     void textComparison() {
         folder->exec("delete from Pacientes");
-        folder->exec("insert into Pacientes (nome) values ('joão'), ('Zé'), ('Álvaro'), ('beatriz'), "
-                     "('Ana'), ('Bruno'), ('Édson'), ('ana')");
+        folder->exec(
+            "insert into Pacientes (nome) values ('joão'), ('Zé'), ('Álvaro'), ('beatriz'), "
+            "('Ana'), ('Bruno'), ('Édson'), ('ana')");
         Dataset* d = patients();
         d->close();
         d->setSql({"select nome from Pacientes where nome = :n"});
@@ -241,7 +299,8 @@ private slots:
         for (d->first(); !d->eof(); d->next())
             names << d->field(0).asString();
         QCOMPARE(names.first(), "Álvaro");
-        QCOMPARE(QSet<QString>(names.begin() + 1, names.begin() + 3), QSet<QString>({"Ana", "ana"}));
+        QCOMPARE(QSet<QString>(names.begin() + 1, names.begin() + 3),
+                 QSet<QString>({"Ana", "ana"}));
         QCOMPARE(names.mid(3), QStringList({"beatriz", "Bruno", "Édson", "joão", "Zé"}));
         QVERIFY(db::engine::compareText("ana", "ANA") == 0);
         QVERIFY(db::engine::compareText("Ávila", "Azevedo") < 0);
@@ -251,8 +310,10 @@ private slots:
     void filterSwitch() {
         Dataset* d = patients();
         d->last();
-        d->setAcceptRule([](Dataset& ds) { return ds.fieldByName("tel").asString().startsWith("5") ||
-                                                  ds.fieldByName("tel").asString().startsWith("9"); });
+        d->setAcceptRule([](Dataset& ds) {
+            return ds.fieldByName("tel").asString().startsWith("5") ||
+                   ds.fieldByName("tel").asString().startsWith("9");
+        });
         d->setFiltered(true);
         QCOMPARE(d->recordCount(), 2);
         QCOMPARE(d->fieldByName("nome").asString(), "Bruno");

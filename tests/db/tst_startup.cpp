@@ -112,13 +112,20 @@ private slots:
     void errorBoxFullStop_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "Senha errada" << "Senha errada.";
-        QTest::newRow("full stop") << "Feito." << "Feito.";
-        QTest::newRow("quote") << "Arquivo 'x'" << "Arquivo 'x'";
-        QTest::newRow("parenthesis") << "List index out of bounds (1)" << "List index out of bounds (1)";
-        QTest::newRow("digit") << "erro 42" << "erro 42.";
-        QTest::newRow("accent") << "não" << "não.";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter") << "Senha errada"
+                                << "Senha errada.";
+        QTest::newRow("full stop") << "Feito."
+                                   << "Feito.";
+        QTest::newRow("quote") << "Arquivo 'x'"
+                               << "Arquivo 'x'";
+        QTest::newRow("parenthesis") << "List index out of bounds (1)"
+                                     << "List index out of bounds (1)";
+        QTest::newRow("digit") << "erro 42"
+                               << "erro 42.";
+        QTest::newRow("accent") << "não"
+                                << "não.";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void errorBoxFullStop() {
         QFETCH(QString, text);

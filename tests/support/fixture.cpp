@@ -28,7 +28,9 @@ MessageRecorder::MessageRecorder() {
     });
 }
 
-MessageRecorder::~MessageRecorder() { messages::setHook({}); }
+MessageRecorder::~MessageRecorder() {
+    messages::setHook({});
+}
 
 QStringList MessageRecorder::texts() const {
     QStringList t;
@@ -37,7 +39,9 @@ QStringList MessageRecorder::texts() const {
     return t;
 }
 
-QString MessageRecorder::last() const { return shown_.empty() ? QString() : shown_.back().text; }
+QString MessageRecorder::last() const {
+    return shown_.empty() ? QString() : shown_.back().text;
+}
 
 DataFolder::DataFolder() {
     db::prepareDataFolder(path(), "/nonexistent/medicina.jpg");
@@ -45,11 +49,17 @@ DataFolder::DataFolder() {
     session().programFolder = path();
 }
 
-DataFolder::~DataFolder() { dm_.reset(); }
+DataFolder::~DataFolder() {
+    dm_.reset();
+}
 
-QString DataFolder::path() const { return dir_.path(); }
+QString DataFolder::path() const {
+    return dir_.path();
+}
 
-QString DataFolder::file(const QString& name) const { return dir_.filePath(name); }
+QString DataFolder::file(const QString& name) const {
+    return dir_.filePath(name);
+}
 
 namespace {
 template <typename F> auto withConnection(const QString& file, F f) {
@@ -70,8 +80,7 @@ void DataFolder::exec(const QString& sql) {
     withConnection(file("med.mdb"), [&](QSqlDatabase& db) {
         QSqlQuery q(db);
         if (!q.exec(sql))
-            qFatal("fixture SQL failed: %s: %s", qPrintable(sql),
-                   qPrintable(q.lastError().text()));
+            qFatal("fixture SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
         return 0;
     });
 }
@@ -80,8 +89,7 @@ QVariant DataFolder::scalar(const QString& sql) {
     return withConnection(file("med.mdb"), [&](QSqlDatabase& db) {
         QSqlQuery q(db);
         if (!q.exec(sql))
-            qFatal("fixture SQL failed: %s: %s", qPrintable(sql),
-                   qPrintable(q.lastError().text()));
+            qFatal("fixture SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
         return q.next() ? q.value(0) : QVariant();
     });
 }

@@ -40,7 +40,7 @@ public:
     DataFolder();
     ~DataFolder();
 
-    QString path() const;          // the data folder
+    QString path() const; // the data folder
     QString file(const QString& name) const;
     // Runs SQL directly on the file through a separate connection (fixture rows).
     void exec(const QString& sql);
