@@ -915,6 +915,15 @@ int Dataset::fetchedIndexOf(int row) const {
     return visible_.at(size_t(row));
 }
 
+Dataset::RowScope::RowScope(Dataset& dataset, int row)
+    : dataset_(dataset), saved_(dataset.probing_) {
+    dataset.ensureFetched();
+    if (row >= 0 && row < dataset.visibleCount() && !(row == dataset.cur_ && dataset.isEditing()))
+        dataset.probing_ = dataset.fetchedAt(row);
+}
+
+Dataset::RowScope::~RowScope() { dataset_.probing_ = saved_; }
+
 void Dataset::addLink(DataLink* link) {
     if (std::find(links_.begin(), links_.end(), link) == links_.end())
         links_.push_back(link);

@@ -146,6 +146,21 @@ public:
     QVariant fetchedValue(int fetchedRow, int field);
     int fetchedIndexOf(int row) const; // fetched row behind an accepted row
 
+    // Makes the fields read one row (among the accepted rows) while the scope lives: a grid
+    // uses it so that a window's cell-drawing handler reads the drawn row through field(). The
+    // current row in edit or insert state still reads its pending values.
+    class RowScope {
+    public:
+        RowScope(Dataset& dataset, int row);
+        ~RowScope();
+        RowScope(const RowScope&) = delete;
+        RowScope& operator=(const RowScope&) = delete;
+
+    private:
+        Dataset& dataset_;
+        int saved_;
+    };
+
     // Bound controls that copy their text into fields.
     void addLink(DataLink* link);
     void removeLink(DataLink* link);

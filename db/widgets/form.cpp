@@ -1,10 +1,15 @@
 #include "db/widgets/form.h"
 
+#include "db/widgets/boundlink.h"
+#include "db/widgets/dbnavigator.h"
 #include "platform/messages.h"
 
+#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QScreen>
+#include <QSet>
 #include <QShowEvent>
 
 namespace corvalen {
@@ -24,7 +29,16 @@ QFont programFont(int pointSize, bool bold) {
     return f;
 }
 
-Form::Form(QWidget* owner) : QDialog(owner) { setFont(programFont()); }
+Form::Form(QWidget* owner) : QDialog(owner) {
+    setFont(programFont());
+}
+
+Form::~Form() {
+    // A window destroyed while shown gets no hide event: its closing runs here, while its
+    // controls still exist.
+    if (isVisible())
+        dropPendingRows();
+}
 
 void Form::setupForm(const QString& caption, int clientWidth, int clientHeight, Border border) {
     setWindowTitle(caption);
@@ -68,6 +82,65 @@ void Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous())
         messages::guarded([this] { FormShow(); });
+}
+
+} // namespace corvalen
+
+namespace corvalen {
+
+bool Form::loadRecord(DBNavigator* navigator, const QString& table, const QString& keyColumn,
+                      int key, QWidget* removeButton, const QString& newCaption) {
+    if (key != 0) {
+        db::Dataset* dataset = navigator->dataset();
+        if (!dataset)
+            return false;
+        // The key is an integer formatted here; no typed text enters the statement.
+        dataset->setSql({QStringLiteral("SELECT * from %1").arg(table),
+                         QStringLiteral("where %1 =%2;").arg(keyColumn).arg(key)});
+        dataset->open();
+        return false;
+    }
+    navigator->run(DBNavigator::Insert);
+    if (removeButton)
+        removeButton->hide();
+    if (!newCaption.isEmpty())
+        setWindowTitle(newCaption);
+    return true;
+}
+
+void Form::dropPendingRows() {
+    QSet<db::Dataset*> done;
+    for (BoundLink* link : findChildren<BoundLink*>()) {
+        db::Dataset* dataset = link->dataset();
+        if (!dataset || !link->editsRows() || done.contains(dataset))
+            continue;
+        done.insert(dataset);
+        if (dataset->isEditing())
+            dataset->cancel();
+    }
+}
+
+void Form::done(int result) {
+    bool allowed = false;
+    messages::guarded([&] { allowed = FormCloseQuery(); });
+    if (allowed)
+        QDialog::done(result);
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    bool allowed = false;
+    messages::guarded([&] { allowed = FormCloseQuery(); });
+    if (allowed)
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void Form::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // A minimised window is hidden by the system, spontaneously: it has not closed.
+    if (!event->spontaneous())
+        messages::guarded([this] { FormClose(); });
 }
 
 } // namespace corvalen

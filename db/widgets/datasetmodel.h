@@ -1,0 +1,58 @@
+#pragma once
+// A table model over a dataset's accepted rows, for grids and lookup lists: one column per
+// field headed by its name, cells read on demand by row and field (nothing is copied). It
+// resets only when the dataset rebuilds its row list (open, close, filter, refresh) and
+// otherwise follows single-row inserts, removals and changes, so that moving the cursor or
+// editing a row costs nothing in proportion to the row count.
+//
+// A model starts inactive and shows no rows until activate(): a grid activates it when first
+// shown, so a window built at start-up does not make its dataset fetch rows nobody looks at.
+
+#include <QAbstractTableModel>
+#include <QPointer>
+
+namespace corvalen {
+
+namespace db {
+class Dataset;
+}
+
+class DatasetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit DatasetModel(QObject* parent = nullptr);
+
+    db::Dataset* dataset() const { return dataset_; }
+    void setDataset(db::Dataset* dataset);
+    void activate();
+    bool isActive() const { return active_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    // DisplayRole: the field's display text; EditRole: its text for editing.
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    // The row marked in the indicator column, or its mark, changed.
+    void indicatorChanged(int row);
+
+private:
+    void reset();
+    void rowInserted(int row);
+    void rowRemoved(int row);
+    void rowChanged(int row);
+    void fieldChanged(int field);
+    void markChanged();
+
+    QPointer<db::Dataset> dataset_;
+    QList<QMetaObject::Connection> connections_;
+    bool active_ = false;
+    mutable int count_ = -1; // -1: not asked since the last reset
+    int columns_ = 0;
+    int marked_ = -1;
+};
+
+} // namespace corvalen

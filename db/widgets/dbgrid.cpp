@@ -1,0 +1,510 @@
+#include "db/widgets/dbgrid.h"
+
+#include "db/widgets/boundlink.h"
+#include "db/widgets/datasetmodel.h"
+#include "platform/error.h"
+#include "platform/messages.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMetaMethod>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+namespace corvalen {
+
+namespace {
+
+constexpr int indicatorWidth = 12;
+
+QString errorText(const std::exception& e) {
+    if (const auto* error = dynamic_cast<const Error*>(&e))
+        return error->message();
+    return QString::fromUtf8(e.what());
+}
+
+// Characters a column shows by default, by the kind of its field.
+int displayChars(const db::ColumnInfo& column) {
+    switch (column.type) {
+    case db::FieldType::String:
+        return std::clamp(column.width, 4, 40);
+    case db::FieldType::Memo:
+        return 30;
+    case db::FieldType::Integer:
+    case db::FieldType::AutoInc:
+        return 8;
+    case db::FieldType::Float:
+        return 10;
+    case db::FieldType::Date:
+    case db::FieldType::Time:
+        return 10;
+    case db::FieldType::DateTime:
+        return 18;
+    case db::FieldType::Unknown:
+        break;
+    }
+    return 10;
+}
+
+} // namespace
+
+// The indicator column: marks the current row, and differently a row being edited (a text
+// cursor) or inserted (a star).
+class IndicatorHeader : public QHeaderView {
+public:
+    explicit IndicatorHeader(DBGrid* grid) : QHeaderView(Qt::Vertical, grid), grid_(grid) {
+        setSectionResizeMode(QHeaderView::Fixed);
+        setSectionsClickable(false);
+        setHighlightSections(false);
+        setMinimumSectionSize(1);
+    }
+
+    QSize sizeHint() const override { return {indicatorWidth, QHeaderView::sizeHint().height()}; }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        QHeaderView::paintSection(painter, rect, logicalIndex);
+        db::Dataset* d = grid_->dataset();
+        if (!d || !d->isOpen() || d->recNo() != logicalIndex)
+            return;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        const QPoint c = rect.center();
+        painter->setPen(palette().color(QPalette::ButtonText));
+        switch (d->state()) {
+        case db::Dataset::State::Insert: {
+            QFont f = painter->font();
+            f.setBold(true);
+            painter->setFont(f);
+            painter->drawText(rect, Qt::AlignCenter, QStringLiteral("*"));
+            break;
+        }
+        case db::Dataset::State::Edit: {
+            const int h = std::min(rect.height() - 4, 9) / 2;
+            painter->drawLine(c.x(), c.y() - h, c.x(), c.y() + h);
+            painter->drawLine(c.x() - 2, c.y() - h, c.x() + 2, c.y() - h);
+            painter->drawLine(c.x() - 2, c.y() + h, c.x() + 2, c.y() + h);
+            break;
+        }
+        default: {
+            QPainterPath arrow;
+            arrow.moveTo(c.x() - 2, c.y() - 4);
+            arrow.lineTo(c.x() + 2, c.y());
+            arrow.lineTo(c.x() - 2, c.y() + 4);
+            arrow.closeSubpath();
+            painter->fillPath(arrow, palette().color(QPalette::ButtonText));
+            break;
+        }
+        }
+        painter->restore();
+    }
+
+private:
+    DBGrid* grid_;
+};
+
+// Draws the cells through the grid and gives them a plain line editor limited to the
+// column's width.
+class GridDelegate : public QStyledItemDelegate {
+public:
+    explicit GridDelegate(DBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        grid_->paintCell(painter, option.rect, index);
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override {
+        auto* editor = new QLineEdit(parent);
+        editor->setFrame(false);
+        editor->setFont(grid_->font());
+        db::Dataset* d = grid_->dataset();
+        if (d && index.column() < d->fieldCount()) {
+            const db::ColumnInfo& c = d->column(index.column());
+            if (c.type == db::FieldType::String && c.width > 0)
+                editor->setMaxLength(c.width);
+        }
+        QObject::connect(editor, &QLineEdit::textEdited, grid_->dataLink(),
+                         [link = grid_->dataLink()] { link->setModified(); });
+        grid_->editor_ = editor;
+        grid_->editorIndex_ = index;
+        return editor;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* line = static_cast<QLineEdit*>(editor);
+        line->setText(index.data(Qt::EditRole).toString());
+        line->setModified(false);
+    }
+
+    // The grid writes the field itself (commitData), where a failure can keep the editor open.
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex&) const override {
+        editor->setGeometry(option.rect);
+    }
+
+private:
+    DBGrid* grid_;
+};
+
+DBGrid::DBGrid(db::DataSource* source, QWidget* parent)
+    : QTableView(parent), link_(new BoundLink(this, nullptr)), model_(new DatasetModel(this)) {
+    setVerticalHeader(new IndicatorHeader(this));
+    setModel(model_);
+    setItemDelegate(new GridDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
+    setTabKeyNavigation(true);
+    setShowGrid(true);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(false);
+    fitRowHeight();
+
+    link_->onDataChange = [this] { followDataset(); };
+    link_->onUpdateData = [this] { writeEditor(); };
+    link_->onSelectAll = [this] {
+        if (editor_) {
+            editor_->setFocus();
+            editor_->selectAll();
+        }
+    };
+    link_->onStateChange = [this] { verticalHeader()->viewport()->update(); };
+    connect(link_, &BoundLink::datasetChanged, this, [this] { model_->setDataset(dataset()); });
+    connect(model_, &QAbstractItemModel::modelReset, this, &DBGrid::columnsChanged);
+    connect(model_, &DatasetModel::indicatorChanged, this, [this](int row) {
+        verticalHeader()->viewport()->update();
+        (void)row;
+    });
+    link_->setDataSource(source);
+    setAccessibleName(tr("Grade de dados"));
+}
+
+db::DataSource* DBGrid::dataSource() const {
+    return link_->dataSource();
+}
+
+void DBGrid::setDataSource(db::DataSource* source) {
+    link_->setDataSource(source);
+}
+
+db::Dataset* DBGrid::dataset() const {
+    return link_->dataset();
+}
+
+void DBGrid::setTitleFont(const QFont& font) {
+    horizontalHeader()->setFont(font);
+}
+
+QFont DBGrid::titleFont() const {
+    return horizontalHeader()->font();
+}
+
+db::Field DBGrid::columnField(int column) const {
+    db::Dataset* d = dataset();
+    if (!d)
+        throw listIndexError(column);
+    return d->field(column);
+}
+
+void DBGrid::fitRowHeight() {
+    // One fixed height for every row: the header never measures rows one by one.
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+}
+
+void DBGrid::columnsChanged() {
+    QStringList names;
+    for (int i = 0; i < model_->columnCount(); ++i)
+        names << model_->headerData(i, Qt::Horizontal).toString();
+    if (names == columnNames_)
+        return; // a re-query of the same columns keeps the widths the user dragged
+    columnNames_ = names;
+    const QFontMetrics rows(font());
+    const QFontMetrics titles(titleFont());
+    db::Dataset* d = dataset();
+    for (int i = 0; i < names.size(); ++i) {
+        const int cells = displayChars(d->column(i)) * rows.horizontalAdvance('0') + 4;
+        const int title = titles.horizontalAdvance(names.at(i)) + 8;
+        setColumnWidth(i, std::max(cells, title));
+    }
+}
+
+void DBGrid::followDataset() {
+    if (!model_->isActive())
+        return;
+    db::Dataset* d = dataset();
+    const int row = d && d->isOpen() ? d->recNo() : -1;
+    following_ = true;
+    if (row < 0 || row >= model_->rowCount()) {
+        selectionModel()->clear();
+    } else {
+        int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        if (column >= model_->columnCount())
+            column = 0;
+        const QModelIndex index = model_->index(row, column);
+        if (index != currentIndex())
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        if (isVisible())
+            scrollTo(index);
+    }
+    following_ = false;
+    verticalHeader()->viewport()->update();
+}
+
+void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    commitFailed_ = false;
+    QTableView::currentChanged(current, previous); // commits and closes an open cell editor
+    if (following_ || !current.isValid())
+        return;
+    db::Dataset* d = dataset();
+    if (!d || !d->isOpen())
+        return;
+    if (commitFailed_) {
+        // The cell's text did not convert: stay on its row, with its editor open.
+        following_ = true;
+        selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect);
+        following_ = false;
+        return;
+    }
+    if (current.row() == d->recNo())
+        return;
+    following_ = true;
+    messages::guarded([&] {
+        // Finishing the pending row first may drop an untouched new row; the view's current
+        // index moves with the rows after it, so read the target afterwards.
+        d->checkBrowseMode();
+        d->moveTo(currentIndex().row());
+    });
+    following_ = false;
+    followDataset();
+}
+
+bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool opening =
+        index.isValid() && !(editor_ && editorIndex_ == index) &&
+        (trigger == QAbstractItemView::AllEditTriggers || (editTriggers() & trigger)) &&
+        (trigger == QAbstractItemView::AllEditTriggers ||
+         trigger == QAbstractItemView::AnyKeyPressed ||
+         trigger == QAbstractItemView::EditKeyPressed ||
+         trigger == QAbstractItemView::SelectedClicked ||
+         trigger == QAbstractItemView::DoubleClicked);
+    if (!opening)
+        return QTableView::edit(index, trigger, event);
+    db::Dataset* d = dataset();
+    if (!d || !d->isOpen() || !(model_->flags(index) & Qt::ItemIsEditable))
+        return false;
+    bool editing = false;
+    messages::guarded([&] {
+        if (index.row() != d->recNo())
+            d->moveTo(index.row());
+        editing = link_->edit();
+    });
+    if (!editing)
+        return false;
+    // Auto-edit on an empty dataset has inserted the row to edit.
+    const QModelIndex target = model_->index(d->recNo(), index.column());
+    if (target != currentIndex()) {
+        following_ = true;
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+        following_ = false;
+    }
+    return QTableView::edit(target, trigger, event);
+}
+
+void DBGrid::writeEditor() {
+    if (!editor_ || !editorIndex_.isValid() || !editor_->isModified())
+        return;
+    db::Dataset* d = dataset();
+    if (!d || !d->isOpen() || editorIndex_.row() != d->recNo())
+        return;
+    if (!d->isEditing() && !link_->edit())
+        return;
+    d->field(editorIndex_.column()).setAsString(editor_->text());
+    if (editor_)
+        editor_->setModified(false);
+}
+
+void DBGrid::commitData(QWidget* editor) {
+    if (editor != editor_) {
+        QTableView::commitData(editor);
+        return;
+    }
+    commitFailed_ = false;
+    try {
+        writeEditor();
+    } catch (const std::exception& e) {
+        // The editor stays open on the text; the error box comes once the current event
+        // (a click, a focus change) is over, unless a post reports the same failure first.
+        commitFailed_ = true;
+        const int failure = ++failures_;
+        const QString text = errorText(e);
+        QTimer::singleShot(0, this, [this, failure, text] {
+            if (failure != failures_)
+                return;
+            if (editor_) {
+                editor_->setFocus();
+                editor_->selectAll();
+            }
+            messages::showError(text);
+        });
+    }
+}
+
+void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    if (editor == editor_ && commitFailed_ && hint != QAbstractItemDelegate::RevertModelCache) {
+        editor_->setFocus();
+        editor_->selectAll();
+        return;
+    }
+    commitFailed_ = false;
+    QTableView::closeEditor(editor, hint);
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event) {
+    db::Dataset* d = dataset();
+    if (!d || !d->isOpen()) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Insert:
+        if (mods == Qt::NoModifier) {
+            messages::guarded([&] {
+                if (link_->canModify())
+                    d->insert();
+            });
+            return;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (mods == Qt::ControlModifier) {
+            messages::guarded([&] {
+                if (link_->canModify() && !d->isEmpty() && messages::confirmDelete())
+                    d->remove();
+            });
+            return;
+        }
+        break;
+    case Qt::Key_Escape:
+        if (mods == Qt::NoModifier && d->isEditing()) {
+            d->cancel();
+            return;
+        }
+        break;
+    case Qt::Key_Down:
+        if (mods == Qt::NoModifier && currentIndex().row() >= model_->rowCount() - 1) {
+            // Past the last row a new one is appended, unless it is an untouched new row.
+            messages::guarded([&] {
+                if (link_->canModify() &&
+                    !(d->state() == db::Dataset::State::Insert && !d->modified()))
+                    d->append();
+            });
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DBGrid::keyboardSearch(const QString&) {
+    // Typing edits the cell; it never searches the rows.
+}
+
+void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    emit dblClick();
+}
+
+void DBGrid::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    model_->activate();
+    followDataset();
+}
+
+void DBGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowHeight();
+}
+
+void DBGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    refreshCurrentCell();
+}
+
+void DBGrid::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    refreshCurrentCell();
+}
+
+void DBGrid::refreshCurrentCell() {
+    if (currentIndex().isValid())
+        viewport()->update(visualRect(currentIndex()));
+}
+
+void DBGrid::paintCell(QPainter* painter, const QRect& rect, const QModelIndex& index) {
+    const bool selected = index == currentIndex();
+    const bool focused = selected && hasFocus();
+    const QPalette& pal = palette();
+    const QColor background =
+        focused ? pal.color(QPalette::Active, QPalette::Highlight) : pal.color(QPalette::Base);
+    const QColor foreground = focused ? pal.color(QPalette::Active, QPalette::HighlightedText)
+                                      : pal.color(QPalette::Text);
+    painter->save();
+    painter->setClipRect(rect);
+    painter->fillRect(rect, background);
+    painter->setFont(font());
+    painter->setPen(foreground);
+    painter->setBrush(background);
+    painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                      index.data(Qt::DisplayRole).toString());
+    db::Dataset* d = dataset();
+    if (d && isSignalConnected(QMetaMethod::fromSignal(&DBGrid::drawColumnCell))) {
+        DrawState state;
+        if (selected)
+            state |= Selected;
+        if (focused)
+            state |= Focused;
+        const db::Dataset::RowScope scope(*d, index.row());
+        const DrawCell cell{painter, rect, index.column(), index.row(), d->field(index.column()),
+                            state};
+        try {
+            emit drawColumnCell(cell);
+        } catch (const std::exception& e) {
+            // No message box inside a paint: report once the painting is over.
+            if (!drawFailed_) {
+                drawFailed_ = true;
+                QTimer::singleShot(0, this, [this, text = errorText(e)] {
+                    messages::showError(text);
+                    drawFailed_ = false;
+                });
+            }
+        }
+    }
+    painter->restore();
+    if (focused) {
+        painter->save();
+        painter->setPen(QPen(foreground, 1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+}
+
+} // namespace corvalen

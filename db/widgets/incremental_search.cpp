@@ -1,0 +1,241 @@
+#include "db/widgets/incremental_search.h"
+
+#include "platform/messages.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTime>
+
+namespace corvalen {
+
+namespace {
+
+// Longer histories are dropped: each entry costs a comparison per keystroke.
+constexpr std::size_t maxHistory = 64;
+
+char16_t upperUnit(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
+}
+
+// The first four UTF-16 units of `text`, upper-cased, in the low-to-high 16-bit lanes.
+std::uint64_t headOf(const QString& text) {
+    std::uint64_t head = 0;
+    const int n = std::min<int>(int(text.size()), 4);
+    for (int k = 0; k < n; ++k)
+        head |= std::uint64_t(upperUnit(text.at(k).unicode())) << (16 * k);
+    return head;
+}
+
+// A field's text as the dataset gives it (Field::asString) for a value read from a fetched row.
+QString textOf(db::FieldType type, const QVariant& v) {
+    if (v.isNull() || !v.isValid())
+        return {};
+    switch (type) {
+    case db::FieldType::Date:
+        if (v.typeId() == QMetaType::QDate)
+            return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        break;
+    case db::FieldType::Time:
+        if (v.typeId() == QMetaType::QTime)
+            return v.toTime().toString(QStringLiteral("hh:mm:ss"));
+        break;
+    case db::FieldType::DateTime:
+        if (v.typeId() == QMetaType::QDateTime)
+            return v.toDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+        break;
+    default:
+        break;
+    }
+    return v.toString();
+}
+
+} // namespace
+
+QString upperAtoZ(const QString& text) {
+    QString upper = text;
+    for (QChar& c : upper)
+        c = QChar(upperUnit(c.unicode()));
+    return upper;
+}
+
+bool beginsWithSearch(const QString& text, const QString& search) {
+    if (text.size() < search.size())
+        return false;
+    for (qsizetype k = 0; k < search.size(); ++k)
+        if (upperUnit(text.at(k).unicode()) != upperUnit(search.at(k).unicode()))
+            return false;
+    return true;
+}
+
+void paintPrefixHighlight(QPainter& painter, const QRect& cell, const QString& text,
+                          const QString& search, const QFont& font, const QColor& textColor,
+                          const QColor& background) {
+    if (search.isEmpty() || !beginsWithSearch(text, search))
+        return;
+    const QString prefix = text.left(search.size());
+    const QString rest = text.mid(search.size());
+
+    painter.save();
+    painter.setClipRect(cell);
+    painter.fillRect(cell, background);
+
+    QFont bold = font;
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(QColor(255, 0, 0));
+    const int width = QFontMetrics(bold, painter.device()).horizontalAdvance(prefix);
+    painter.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, prefix);
+
+    painter.setFont(font);
+    painter.setPen(textColor);
+    const QRect restRect(cell.left() + width, cell.top(), cell.width() - width, cell.height());
+    if (restRect.width() > 0) {
+        painter.setClipRect(restRect);
+        painter.drawText(restRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, rest);
+    }
+    painter.restore();
+}
+
+IncrementalSearch::IncrementalSearch(QLineEdit* edit, db::Dataset* dataset, DBGrid* grid,
+                                     QObject* parent)
+    : QObject(parent), edit_(edit), dataset_(dataset), grid_(grid), history_(1) {
+    dataset->setIndexedRule([this](int fetchedRow) { return ADODataSet1FilterRecord(fetchedRow); });
+    setSearch(edit->text());
+
+    // The copy follows the rows: a re-open re-reads them, a posted edit or insert changes one.
+    connect(dataset, &db::Dataset::beforeAction, this, &IncrementalSearch::invalidate);
+    connect(dataset, &db::Dataset::rowChanged, this, [this](int row) {
+        if (indexed_ && row >= 0 && row < dataset_->recordCount())
+            resync(dataset_->fetchedIndexOf(row));
+    });
+    connect(dataset, &db::Dataset::rowInserted, this, [this] { resync(-1); });
+    connect(dataset, &db::Dataset::rowRemoved, this, [this] { resync(-1); });
+
+    connect(edit, &QLineEdit::textChanged, this,
+            [this] { messages::guarded([this] { Edit1Change(); }); });
+    connect(grid, &DBGrid::drawColumnCell, this, &IncrementalSearch::DBGrid1DrawColumnCell);
+}
+
+void IncrementalSearch::Edit1Change() {
+    setSearch(edit_->text());
+    dataset_->setFiltered(false);
+    if (!edit_->text().isEmpty())
+        dataset_->setFiltered(true);
+}
+
+void IncrementalSearch::setSearch(const QString& text) {
+    const QString upper = upperAtoZ(text);
+    if (upper == search_ && searchId_ != 0)
+        return;
+    search_ = upper;
+    searchHead_ = headOf(upper);
+    const int n = std::min<int>(int(upper.size()), 4);
+    searchMask_ = n == 4 ? ~std::uint64_t(0) : (std::uint64_t(1) << (16 * n)) - 1;
+    searchHasNul_ = upper.contains(QChar(0));
+
+    if (history_.size() >= maxHistory) {
+        history_.assign(1, QString());
+        std::fill(rejectedBy_.begin(), rejectedBy_.end(), 0);
+    }
+    history_.push_back(upper);
+    searchId_ = std::uint32_t(history_.size() - 1);
+    extendsText_.assign(history_.size(), 0);
+    for (std::size_t id = 1; id < history_.size(); ++id)
+        extendsText_[id] = upper.startsWith(history_[id]);
+}
+
+void IncrementalSearch::invalidate() {
+    indexed_ = false;
+    heads_.clear();
+    rejectedBy_.clear();
+}
+
+void IncrementalSearch::prepare() {
+    if (dataset_ && dataset_->isOpen())
+        ensureIndex();
+}
+
+void IncrementalSearch::ensureIndex() {
+    if (indexed_)
+        return;
+    fields_ = dataset_->fieldCount();
+    const int rows = dataset_->fetchedCount();
+    heads_.assign(std::size_t(rows) * std::size_t(fields_), 0);
+    rejectedBy_.assign(std::size_t(rows), 0);
+    for (int r = 0; r < rows; ++r)
+        indexRow(r);
+    indexed_ = true;
+}
+
+// Brings the copy in step with the fetched rows: appends rows inserted since, drops a cancelled
+// insert, and re-reads `fetchedRow` (-1 for none).
+void IncrementalSearch::resync(int fetchedRow) {
+    if (!indexed_)
+        return;
+    const std::size_t before = rejectedBy_.size();
+    const int rows = dataset_->fetchedCount();
+    heads_.resize(std::size_t(rows) * std::size_t(fields_), 0);
+    rejectedBy_.resize(std::size_t(rows), 0);
+    for (std::size_t r = before; r < rejectedBy_.size(); ++r)
+        indexRow(int(r));
+    if (fetchedRow >= 0 && fetchedRow < rows) {
+        indexRow(fetchedRow);
+        rejectedBy_[std::size_t(fetchedRow)] = 0;
+    }
+}
+
+void IncrementalSearch::indexRow(int fetchedRow) {
+    std::uint64_t* heads = heads_.data() + std::size_t(fetchedRow) * std::size_t(fields_);
+    for (int f = 0; f < fields_; ++f)
+        heads[f] = headOf(fetchedText(fetchedRow, f));
+}
+
+QString IncrementalSearch::fetchedText(int fetchedRow, int field) {
+    return textOf(dataset_->column(field).type, dataset_->fetchedValue(fetchedRow, field));
+}
+
+bool IncrementalSearch::cellMatches(int fetchedRow, int field, std::uint64_t head) {
+    if ((head & searchMask_) != searchHead_)
+        return false;
+    if (search_.size() <= 4)
+        return true;
+    return beginsWithSearch(fetchedText(fetchedRow, field), search_);
+}
+
+bool IncrementalSearch::rowMatches(int fetchedRow) {
+    if (searchHasNul_) {
+        for (int f = 0; f < fields_; ++f)
+            if (beginsWithSearch(fetchedText(fetchedRow, f), search_))
+                return true;
+        return false;
+    }
+    const std::uint64_t* heads = heads_.data() + std::size_t(fetchedRow) * std::size_t(fields_);
+    for (int f = 0; f < fields_; ++f)
+        if (cellMatches(fetchedRow, f, heads[f]))
+            return true;
+    return false;
+}
+
+bool IncrementalSearch::ADODataSet1FilterRecord(int fetchedRow) {
+    ensureIndex();
+    std::uint32_t& rejectedBy = rejectedBy_[std::size_t(fetchedRow)];
+    if (rejectedBy != 0 && extendsText_[rejectedBy])
+        return false;
+    const bool accepted = rowMatches(fetchedRow);
+    rejectedBy = accepted ? 0 : searchId_;
+    return accepted;
+}
+
+void IncrementalSearch::DBGrid1DrawColumnCell(const DBGrid::DrawCell& cell) {
+    const QString search = edit_->text();
+    if (search.isEmpty())
+        return;
+    // The rest keeps the grid font's own colour, also on the selected cell.
+    paintPrefixHighlight(*cell.canvas, cell.rect, cell.field.asString(), search, grid_->font(),
+                         grid_->palette().color(QPalette::Text), cell.canvas->brush().color());
+}
+
+} // namespace corvalen
