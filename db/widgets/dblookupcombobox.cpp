@@ -14,6 +14,9 @@ DBLookupComboBox::DBLookupComboBox(db::DataSource* listSource, const QString& ke
     setModel(model_);
     connect(list_, &BoundLink::datasetChanged, this,
             [this] { model_->setDataset(list_->dataset()); });
+    // While the list is rebuilt the combo box picks a row of its own; the key chosen before is
+    // looked up again afterwards.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { loading_ = true; });
     connect(model_, &QAbstractItemModel::modelReset, this, &DBLookupComboBox::listChanged);
     connect(this, &QComboBox::activated, this, &DBLookupComboBox::chosen);
     connect(this, &QComboBox::currentIndexChanged, this, [this] {

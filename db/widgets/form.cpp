@@ -120,20 +120,28 @@ void Form::dropPendingRows() {
     }
 }
 
-void Form::done(int result) {
+bool Form::closeAllowed() {
+    if (closeAsked_)
+        return true;
     bool allowed = false;
     messages::guarded([&] { allowed = FormCloseQuery(); });
-    if (allowed)
+    return allowed;
+}
+
+void Form::done(int result) {
+    if (closeAllowed())
         QDialog::done(result);
 }
 
 void Form::closeEvent(QCloseEvent* event) {
-    bool allowed = false;
-    messages::guarded([&] { allowed = FormCloseQuery(); });
-    if (allowed)
-        QDialog::closeEvent(event);
-    else
+    if (!closeAllowed()) {
         event->ignore();
+        return;
+    }
+    // QDialog's close rejects the dialog, which must not ask a second time.
+    closeAsked_ = true;
+    QDialog::closeEvent(event);
+    closeAsked_ = false;
 }
 
 void Form::hideEvent(QHideEvent* event) {

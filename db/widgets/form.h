@@ -64,7 +64,10 @@ protected:
     virtual void FormClose() { dropPendingRows(); }
 
 private:
+    bool closeAllowed();
+
     bool centred_ = false;
+    bool closeAsked_ = false;
 };
 
 } // namespace corvalen
