@@ -35,11 +35,13 @@ void DatasetModel::activate() {
 }
 
 void DatasetModel::reset() {
+    ++changing_;
     beginResetModel();
     count_ = -1;
     columns_ = dataset_ && dataset_->isOpen() ? dataset_->fieldCount() : 0;
     marked_ = -1;
     endResetModel();
+    --changing_;
     markChanged();
 }
 
@@ -87,17 +89,21 @@ void DatasetModel::rowInserted(int row) {
     // A count nobody has asked for yet needs no notice.
     if (count_ < 0)
         return;
+    ++changing_;
     beginInsertRows({}, row, row);
     ++count_;
     endInsertRows();
+    --changing_;
 }
 
 void DatasetModel::rowRemoved(int row) {
     if (count_ < 0)
         return;
+    ++changing_;
     beginRemoveRows({}, row, row);
     --count_;
     endRemoveRows();
+    --changing_;
 }
 
 void DatasetModel::rowChanged(int row) {

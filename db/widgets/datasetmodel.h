@@ -26,6 +26,9 @@ public:
     void setDataset(db::Dataset* dataset);
     void activate();
     bool isActive() const { return active_; }
+    // True while the model follows a change of the dataset's rows (views moving their current
+    // index then are following, not choosing, a row).
+    bool isChanging() const { return changing_ > 0; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -53,6 +56,7 @@ private:
     mutable int count_ = -1; // -1: not asked since the last reset
     int columns_ = 0;
     int marked_ = -1;
+    int changing_ = 0;
 };
 
 } // namespace corvalen

@@ -243,7 +243,7 @@ void DBGrid::columnsChanged() {
 }
 
 void DBGrid::followDataset() {
-    if (!model_->isActive())
+    if (!model_->isActive() || moving_)
         return;
     db::Dataset* d = dataset();
     const int row = d && d->isOpen() ? d->recNo() : -1;
@@ -267,7 +267,7 @@ void DBGrid::followDataset() {
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     commitFailed_ = false;
     QTableView::currentChanged(current, previous); // commits and closes an open cell editor
-    if (following_ || !current.isValid())
+    if (following_ || moving_ || model_->isChanging() || !current.isValid())
         return;
     db::Dataset* d = dataset();
     if (!d || !d->isOpen())
@@ -281,14 +281,14 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     }
     if (current.row() == d->recNo())
         return;
-    following_ = true;
+    moving_ = true;
     messages::guarded([&] {
         // Finishing the pending row first may drop an untouched new row; the view's current
         // index moves with the rows after it, so read the target afterwards.
         d->checkBrowseMode();
         d->moveTo(currentIndex().row());
     });
-    following_ = false;
+    moving_ = false;
     followDataset();
 }
 
@@ -370,7 +370,13 @@ void DBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hin
         return;
     }
     commitFailed_ = false;
+    // Esc in an editor whose text was changed restores the cell; in an untouched one it drops
+    // the row's pending change as Esc on the grid does.
+    const bool dropRow = hint == QAbstractItemDelegate::RevertModelCache && editor == editor_ &&
+                         editor_ && !editor_->isModified();
     QTableView::closeEditor(editor, hint);
+    if (dropRow && dataset() && dataset()->isEditing())
+        dataset()->cancel();
 }
 
 void DBGrid::keyPressEvent(QKeyEvent* event) {
@@ -409,8 +415,9 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
         if (mods == Qt::NoModifier && currentIndex().row() >= model_->rowCount() - 1) {
             // Past the last row a new one is appended, unless it is an untouched new row.
             messages::guarded([&] {
-                if (link_->canModify() &&
-                    !(d->state() == db::Dataset::State::Insert && !d->modified()))
+                const bool untouched = d->state() == db::Dataset::State::Insert && !d->modified() &&
+                                       !link_->isModified();
+                if (link_->canModify() && !untouched)
                     d->append();
             });
             return;

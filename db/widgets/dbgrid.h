@@ -9,8 +9,9 @@
 // - Column and row lines; columns resizable by dragging their title edges; Tab moves between
 //   cells.
 // - In-place editing: typing into a cell or F2 edits the current row (auto-edit), leaving the
-//   row posts it, Esc drops the change. Insert inserts a row; moving down from the last row
-//   appends one; Ctrl+Delete deletes the current row after "Delete record?".
+//   row posts it, Esc drops the change (in a cell whose text was changed, the first Esc
+//   restores the cell and the next drops the row). Insert inserts a row; moving down from the last
+//   row appends one; Ctrl+Delete deletes the current row after "Delete record?".
 // - dblClick() runs on the current row (the first click has made the clicked row current).
 // - drawColumnCell() runs for each visible data cell after its ordinary drawing (background:
 //   the selection colour on the selected cell of a focused grid, the cell colour elsewhere;
@@ -103,7 +104,8 @@ private:
     QStringList columnNames_;
     QPointer<QLineEdit> editor_;
     QPersistentModelIndex editorIndex_;
-    bool following_ = false;
+    bool following_ = false; // the view follows the dataset's cursor
+    bool moving_ = false;    // the dataset follows the view's current row
     bool commitFailed_ = false;
     bool drawFailed_ = false;
     int failures_ = 0;

@@ -321,6 +321,26 @@ private slots:
         QCOMPARE(d->recordCount(), 3);
         QCOMPARE(d->recNo(), 0);
     }
+
+    // A row scope (a grid drawing one cell): catches fields reading the cursor's row instead
+    // of the scoped one, the pending values of the edited row being bypassed, or the scope
+    // not ending.
+    void rowScopeReadsScopedRow() {
+        Dataset* d = patients();
+        d->next();
+        d->edit();
+        d->fieldByName("nome").setAsString("Bruna");
+        {
+            const Dataset::RowScope scope(*d, 2);
+            QCOMPARE(d->fieldByName("nome").asString(), "Carla");
+        }
+        {
+            const Dataset::RowScope scope(*d, 1);
+            QCOMPARE(d->fieldByName("nome").asString(), "Bruna");
+        }
+        QCOMPARE(d->fieldByName("nome").asString(), "Bruna");
+        QCOMPARE(d->recNo(), 1);
+    }
 };
 
 QTEST_MAIN(TstDataset)

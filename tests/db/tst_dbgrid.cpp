@@ -1,0 +1,351 @@
+// The data grid: columns, the current row shared with the dataset, in-place editing, the
+// Insert, Down and Ctrl+Delete keys, double-click and the cell-drawing event.
+
+#include "db/dm2.h"
+#include "db/widgets/datasetmodel.h"
+#include "db/widgets/dbedit.h"
+#include "db/widgets/dbgrid.h"
+#include "tests/support/fixture.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace corvalen;
+using State = db::Dataset::State;
+
+namespace {
+
+struct Drawn {
+    int row;
+    int column;
+    QRect rect;
+    DBGrid::DrawState state;
+    QString fieldText;
+    QColor brush;
+};
+
+} // namespace
+
+class TstDbGrid : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::MessageRecorder> recorder;
+    std::unique_ptr<test::DataFolder> folder;
+    std::unique_ptr<QWidget> window;
+    DBGrid* grid = nullptr;
+    DBEdit* nome = nullptr;
+
+    db::Dataset* patients() { return Dm2->ADOEditPacientes; }
+
+    void showGrid(db::DataSource* source) {
+        window = std::make_unique<QWidget>();
+        window->resize(520, 260);
+        grid = new DBGrid(source, window.get());
+        grid->setGeometry(0, 0, 520, 200);
+        nome = new DBEdit(Dm2->DataSource7, "nome", window.get());
+        nome->setGeometry(0, 220, 200, 24);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        grid->setFocus();
+    }
+
+    QPoint cell(int row, int column) const {
+        return grid->visualRect(grid->model()->index(row, column)).center();
+    }
+
+    // Types as a user: the first key reaches the grid and opens the cell editor, the rest go
+    // to whatever has the focus.
+    static void typeInto(QWidget* first, const QString& text) {
+        QWidget* target = first;
+        for (const QChar c : text) {
+            QTest::keyClick(target, c.toLatin1());
+            target = QApplication::focusWidget();
+        }
+    }
+
+    static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), mods);
+    }
+
+private slots:
+    void init() {
+        recorder = std::make_unique<test::MessageRecorder>();
+        folder = std::make_unique<test::DataFolder>();
+        folder->exec("insert into Pacientes (nome, cep) values ('Ana', '111'), ('Bruno', "
+                     "'222'), ('Carla', '333')");
+        folder->openDataModule();
+        patients()->setSql({"select * from Pacientes", "order by inscricao"});
+        patients()->open();
+    }
+    void cleanup() {
+        window.reset();
+        folder.reset();
+        recorder.reset();
+    }
+
+    // Catches columns out of SELECT order, wrong titles, stale rows, or a crash while the
+    // dataset is closed.
+    void columnsAndRows() {
+        showGrid(Dm2->DataSource7);
+        QAbstractItemModel* m = grid->model();
+        QCOMPARE(m->columnCount(), patients()->fieldCount());
+        QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), "inscricao");
+        QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), "nome");
+        QCOMPARE(m->rowCount(), 3);
+        QCOMPARE(m->index(1, 1).data().toString(), "Bruno");
+        QVERIFY(grid->showGrid());
+        QCOMPARE(grid->horizontalHeader()->sectionResizeMode(1), QHeaderView::Interactive);
+        QCOMPARE(grid->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+        patients()->close();
+        QCOMPARE(m->rowCount(), 0);
+        for (int k : {Qt::Key_Insert, Qt::Key_Down, Qt::Key_F2, Qt::Key_A})
+            key(k);
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        grid->grab();
+        QVERIFY2(recorder->shown().empty(), qPrintable(recorder->last()));
+        patients()->open();
+        QCOMPARE(m->rowCount(), 3);
+    }
+
+    // Catches the grid and the dataset disagreeing on the current row, in either direction,
+    // or the source's other controls not following a click.
+    void currentRowIsShared() {
+        showGrid(Dm2->DataSource7);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(2, 1));
+        QCOMPARE(patients()->recNo(), 2);
+        QCOMPARE(nome->text(), "Carla");
+        patients()->first();
+        QCOMPARE(grid->currentIndex().row(), 0);
+        key(Qt::Key_Down);
+        QCOMPARE(patients()->recNo(), 1);
+        QCOMPARE(nome->text(), "Bruno");
+    }
+
+    // Catches typing not editing the row, leaving the row not posting it, F2 not editing,
+    // or Esc not dropping the change.
+    void inPlaceEditing() {
+        showGrid(Dm2->DataSource7);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(0, 1));
+        typeInto(grid, "Zeca");
+        QCOMPARE(patients()->state(), State::Edit);
+        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        key(Qt::Key_Down); // leaves the row
+        QCOMPARE(patients()->state(), State::Browse);
+        QCOMPARE(patients()->recNo(), 1);
+        QCOMPARE(folder->scalar("select nome from Pacientes where inscricao = 1").toString(),
+                 "Zeca");
+
+        key(Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), "Bruno");
+        QCOMPARE(patients()->state(), State::Edit);
+        QTest::keyClick(editor, Qt::Key_End);
+        QTest::keyClicks(editor, "x");
+        key(Qt::Key_Tab); // to the next cell, writing this one
+        QCOMPARE(patients()->fieldByName("nome").asString(), "Brunox");
+        key(Qt::Key_Escape);
+        QCOMPARE(patients()->state(), State::Browse);
+        QCOMPARE(patients()->fieldByName("nome").asString(), "Bruno");
+        QCOMPARE(folder->scalar("select nome from Pacientes where inscricao = 2").toString(),
+                 "Bruno");
+    }
+
+    // Catches the Insert key not inserting at the current row, or Esc not dropping the row.
+    void insertKey() {
+        showGrid(Dm2->DataSource7);
+        key(Qt::Key_Down);
+        key(Qt::Key_Insert);
+        QCOMPARE(patients()->state(), State::Insert);
+        QCOMPARE(grid->model()->rowCount(), 4);
+        QCOMPARE(grid->currentIndex().row(), 1);
+        QCOMPARE(grid->model()->index(2, 1).data().toString(), "Bruno");
+        key(Qt::Key_Escape);
+        QCOMPARE(patients()->state(), State::Browse);
+        QCOMPARE(grid->model()->rowCount(), 3);
+    }
+
+    // Catches Down at the last row not appending, appending a second blank row, or an untouched
+    // new row being posted when the user moves away.
+    void downFromLastRowAppends() {
+        showGrid(Dm2->DataSource7);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(2, 1));
+        key(Qt::Key_Down);
+        QCOMPARE(patients()->state(), State::Insert);
+        QCOMPARE(grid->model()->rowCount(), 4);
+        QCOMPARE(grid->currentIndex().row(), 3);
+        key(Qt::Key_Down);
+        QCOMPARE(grid->model()->rowCount(), 4);
+        typeInto(grid, "Davi");
+        key(Qt::Key_Down); // posts Davi and appends again
+        QCOMPARE(folder->scalar("select count(*) from Pacientes where nome = 'Davi'").toInt(), 1);
+        QCOMPARE(patients()->state(), State::Insert);
+        QCOMPARE(grid->model()->rowCount(), 5);
+        key(Qt::Key_Up); // leaves the untouched new row: dropped
+        QCOMPARE(patients()->state(), State::Browse);
+        QCOMPARE(grid->model()->rowCount(), 4);
+        QCOMPARE(folder->scalar("select count(*) from Pacientes").toInt(), 4);
+    }
+
+    // Catches Ctrl+Delete deleting without the question, or despite "Cancel".
+    void ctrlDeleteAsks() {
+        showGrid(Dm2->DataSource7);
+        key(Qt::Key_Down);
+        recorder->answer(messages::Answer::Cancel);
+        key(Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(recorder->texts(), QStringList({"Delete record?"}));
+        QCOMPARE(recorder->shown().back().caption, "Confirm");
+        QCOMPARE(grid->model()->rowCount(), 3);
+        key(Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(recorder->texts().size(), 2);
+        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(folder->scalar("select group_concat(nome) from Pacientes").toString(),
+                 "Ana,Carla");
+        QCOMPARE(nome->text(), "Carla");
+    }
+
+    // Catches the double-click event not running, or running before the clicked row is current;
+    // it also runs on an empty grid (the windows report that case themselves).
+    void doubleClick() {
+        showGrid(Dm2->DataSource7);
+        int rowAtEvent = -1;
+        int count = 0;
+        connect(grid, &DBGrid::dblClick, this, [&] {
+            ++count;
+            rowAtEvent = patients()->recNo();
+        });
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(1, 0));
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell(1, 0));
+        QCOMPARE(count, 1);
+        QCOMPARE(rowAtEvent, 1);
+        patients()->close();
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+        QCOMPARE(count, 2);
+    }
+
+    // Catches a cell skipped or drawn twice, a wrong rectangle or state, a field that reads
+    // another row than the drawn one, or the event running before the ordinary drawing or
+    // after the focus rectangle.
+    void drawEventForEveryVisibleCell() {
+        showGrid(Dm2->DataSource7);
+        key(Qt::Key_Down);
+        QList<Drawn> drawn;
+        const QColor marker(0, 255, 0);
+        connect(grid, &DBGrid::drawColumnCell, this, [&](const DBGrid::DrawCell& c) {
+            drawn << Drawn{c.row,   c.dataCol,          c.rect,
+                           c.state, c.field.asString(), c.canvas->brush().color()};
+            c.canvas->fillRect(c.rect, marker);
+        });
+        const QImage image = grid->viewport()->grab().toImage();
+        QAbstractItemModel* m = grid->model();
+        const QRect viewport = grid->viewport()->rect();
+        int visible = 0;
+        for (int r = 0; r < m->rowCount(); ++r) {
+            for (int c = 0; c < m->columnCount(); ++c) {
+                const QRect cellRect = grid->visualRect(m->index(r, c));
+                if (!cellRect.intersects(viewport))
+                    continue;
+                ++visible;
+                const auto calls = std::count_if(drawn.begin(), drawn.end(), [&](const Drawn& d) {
+                    return d.row == r && d.column == c;
+                });
+                QCOMPARE(int(calls), 1);
+                const Drawn& d = *std::find_if(drawn.begin(), drawn.end(), [&](const Drawn& d) {
+                    return d.row == r && d.column == c;
+                });
+                QCOMPARE(d.rect, cellRect); // the cell, less its grid lines
+                QCOMPARE(d.fieldText, m->index(r, c).data(Qt::EditRole).toString());
+                const bool current = r == 1 && c == 0;
+                QCOMPARE(d.state, current ? DBGrid::DrawState(DBGrid::Selected | DBGrid::Focused)
+                                          : DBGrid::DrawState());
+                QCOMPARE(d.brush, current
+                                      ? grid->palette().color(QPalette::Active, QPalette::Highlight)
+                                      : grid->palette().color(QPalette::Base));
+                if (!d.rect.intersects(viewport) || viewport.contains(d.rect) == false)
+                    continue;
+                // Over the ordinary drawing: every pixel is the marker, but for the focus
+                // rectangle drawn afterwards round the current cell.
+                int others = 0;
+                for (int x = d.rect.left(); x <= d.rect.right(); ++x)
+                    others += image.pixelColor(x, d.rect.top()) != marker;
+                QVERIFY(current ? others > 0 : others == 0);
+                QCOMPARE(image.pixelColor(d.rect.center()), marker);
+            }
+        }
+        QCOMPARE(drawn.size(), visible);
+        QVERIFY(visible < m->rowCount() * m->columnCount()); // some columns lie out of view
+
+        // Unfocused, the current cell is selected but not focused, on the cell colour.
+        drawn.clear();
+        nome->setFocus();
+        grid->viewport()->grab();
+        const auto current = std::find_if(
+            drawn.begin(), drawn.end(), [](const Drawn& d) { return d.row == 1 && d.column == 0; });
+        QVERIFY(current != drawn.end());
+        QCOMPARE(current->state, DBGrid::DrawState(DBGrid::Selected));
+        QCOMPARE(current->brush, grid->palette().color(QPalette::Base));
+    }
+
+    // Catches a cell editor accepting more than the column's width, or a text that does not
+    // convert reaching the row, closing the editor unreported, or reaching the database.
+    void cellInputIsChecked() {
+        showGrid(Dm2->DataSource7);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(0, 6)); // cep, 10 wide
+        QCOMPARE(grid->model()->headerData(6, Qt::Horizontal).toString(), "cep");
+        typeInto(grid, "123456789012345");
+        QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->text(), "1234567890");
+        key(Qt::Key_Down);
+        QCOMPARE(folder->scalar("select cep from Pacientes where inscricao = 1").toString(),
+                 "1234567890");
+
+        window.reset();
+        showGrid(Dm2->DataSource8); // consultations: none yet
+        key(Qt::Key_Insert);
+        QCOMPARE(Dm2->ADOConsulta->state(), State::Insert);
+        const int data = Dm2->ADOConsulta->fieldIndex("Data");
+        grid->setCurrentIndex(grid->model()->index(0, data));
+        typeInto(grid, "99/99/2015");
+        key(Qt::Key_Return);
+        QTRY_COMPARE(recorder->texts(), QStringList({"'99/99/2015' is not a valid date."}));
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->selectedText(), "99/99/2015");
+        QVERIFY(Dm2->ADOConsulta->fieldByName("Data").isNull());
+        QVERIFY(!messages::guarded([] { Dm2->ADOConsulta->post(); }));
+        QCOMPARE(folder->scalar("select count(*) from Consultas").toInt(), 0);
+    }
+
+    // Catches work in proportion to the row count: a model reset (or a full repaint of rows)
+    // when the cursor moves, a row is inserted, edited or dropped.
+    void movingCostsNoReset() {
+        folder->exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < "
+                     "5000) insert into Pacientes (nome) select 'P' || i from n");
+        patients()->requery();
+        showGrid(Dm2->DataSource7);
+        QSignalSpy resets(grid->model(), &QAbstractItemModel::modelReset);
+        int cells = 0;
+        connect(grid, &DBGrid::drawColumnCell, this, [&](const DBGrid::DrawCell&) { ++cells; });
+        patients()->last();
+        QCOMPARE(grid->currentIndex().row(), 5002);
+        key(Qt::Key_PageUp);
+        key(Qt::Key_Insert);
+        key(Qt::Key_Escape);
+        patients()->moveTo(2500);
+        patients()->edit();
+        patients()->fieldByName("nome").setAsString("Meio");
+        patients()->post();
+        QCOMPARE(resets.count(), 0);
+        grid->viewport()->grab();
+        const int rowsInView = grid->viewport()->height() / grid->rowHeight(0) + 2;
+        QVERIFY(cells > 0 && cells <= rowsInView * grid->model()->columnCount());
+        patients()->requery();
+        QVERIFY(resets.count() >= 1);
+    }
+};
+
+QTEST_MAIN(TstDbGrid)
+#include "tst_dbgrid.moc"
