@@ -67,11 +67,15 @@ public:
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        // The style's section drawing leaves an empty clip behind.
+        painter->save();
         QHeaderView::paintSection(painter, rect, logicalIndex);
+        painter->restore();
         db::Dataset* d = grid_->dataset();
         if (!d || !d->isOpen() || d->recNo() != logicalIndex)
             return;
         painter->save();
+        painter->setClipRect(rect);
         painter->setRenderHint(QPainter::Antialiasing, false);
         const QPoint c = rect.center();
         painter->setPen(palette().color(QPalette::ButtonText));

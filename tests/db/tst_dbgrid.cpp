@@ -155,6 +155,29 @@ private slots:
                  "Bruno");
     }
 
+    // Catches an indicator column that marks no row, the wrong row, or the same way whether
+    // the row is browsed, edited or inserted.
+    void indicatorMarksCurrentRow() {
+        showGrid(Dm2->DataSource7);
+        QHeaderView* indicator = grid->verticalHeader();
+        auto section = [&](int row) {
+            const int top = indicator->sectionViewportPosition(row);
+            return indicator->grab().toImage().copy(0, top, indicator->width(),
+                                                    indicator->sectionSize(row));
+        };
+        key(Qt::Key_Down);
+        const QImage browsing = section(1);
+        QCOMPARE(section(0), section(2)); // unmarked rows look alike
+        QVERIFY(browsing != section(0));
+        patients()->edit();
+        const QImage editing = section(1);
+        QVERIFY(editing != browsing && editing != section(0));
+        patients()->cancel();
+        key(Qt::Key_Insert);
+        const QImage inserting = section(1);
+        QVERIFY(inserting != browsing && inserting != editing && inserting != section(0));
+    }
+
     // Catches the Insert key not inserting at the current row, or Esc not dropping the row.
     void insertKey() {
         showGrid(Dm2->DataSource7);
