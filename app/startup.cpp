@@ -5,8 +5,8 @@
 #include "app/login.h"
 #include "app/main_window.h"
 #include "backup/backup.h"
-#include "consult/patient_selection.h"
 #include "consult/consultation.h"
+#include "consult/patient_selection.h"
 #include "consult/prescription_report.h"
 #include "consult/records_browser.h"
 #include "db/dm2.h"
@@ -23,6 +23,9 @@
 #include "reports/labels_report.h"
 #include "reports/patients_report.h"
 #include "reports/users_report.h"
+
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace corvalen {
 
@@ -86,10 +89,18 @@ void destroyWindows() {
     destroy(Form1);
 }
 
+void showMainWindow() {
+    Form1->setLoginOnFirstShow(true);
+    // The window manager maximises; without one the window still covers the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        Form1->setGeometry(screen->availableGeometry());
+    Form1->showMaximized();
+}
+
 int runProgram(int argc, char** argv) {
     Application app(argc, argv);
     createWindows();
-    Form1->showMaximized();
+    showMainWindow();
     const int result = app.exec();
     destroyWindows();
     return result;

@@ -6,6 +6,8 @@ namespace corvalen {
 
 // Creates the start-up instances in order (main window first, login second, Dm2 third).
 void createWindows();
+// Shows the main window maximised; once it is on screen it runs the login modally.
+void showMainWindow();
 // Destroys them in reverse order.
 void destroyWindows();
 
