@@ -301,10 +301,9 @@ QVariant parameterToStorage(const QVariant& value) {
         return toStorage(FieldType::Time, value);
     if (value.typeId() != QMetaType::QString)
         return value;
+    // Digits stay text: SQLite gives a text parameter numeric affinity when it is compared with
+    // an integer column, and a text column keeps "007" apart from "7".
     const QString text = value.toString().trimmed();
-    static const QRegularExpression integer(QStringLiteral("^[+-]?\\d{1,18}$"));
-    if (integer.match(text).hasMatch())
-        return text.toLongLong();
     const QDate date = QDate::fromString(text, QStringLiteral("d/M/yyyy"));
     if (date.isValid())
         return date.toString(Qt::ISODate);

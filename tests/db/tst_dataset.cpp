@@ -268,6 +268,14 @@ private slots:
         d->setParameter("nome", "ADMIN");
         d->open();
         QCOMPARE(d->recordCount(), 1);
+        // Digits given for a text column stay text: "007" is not the user "7".
+        folder->exec("insert into Usuarios (nome, nivel) values ('007', 0)");
+        for (const auto& [typed, found] : {std::pair{"007", 1}, {"7", 0}, {" 007", 0}}) {
+            d->close();
+            d->setParameter("nome", typed);
+            d->open();
+            QCOMPARE(d->recordCount(), found);
+        }
         Dataset* p = patients();
         p->edit();
         p->fieldByName("nome").setAsString("O'Brien \"; drop table Pacientes; --");
