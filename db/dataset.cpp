@@ -345,6 +345,8 @@ void Dataset::open() {
     rows_.clear();
     visible_.clear();
     fetched_ = false;
+    headRead_ = false;
+    head_.reset();
     cur_ = -1;
     bof_ = true;
     eof_ = true;
@@ -355,7 +357,7 @@ void Dataset::open() {
     emit currentChanged();
 }
 
-void Dataset::fetchAll() {
+QSqlQuery Dataset::runStatement() const {
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.prepare(statementText()))
@@ -364,14 +366,33 @@ void Dataset::fetchAll() {
         query.bindValue(':' + name, engine::parameterToStorage(parameter(name)));
     if (!query.exec())
         throw engineError(query.lastError().databaseText());
-    const int n = fieldCount();
-    while (query.next()) {
-        Row row;
-        row.values.resize(size_t(n));
-        for (int i = 0; i < n; ++i)
-            row.values[size_t(i)] = engine::fromStorage(columns_[size_t(i)].type, query.value(i));
-        rows_.push_back(std::move(row));
+    return query;
+}
+
+Dataset::Row Dataset::readRow(const QSqlQuery& query) const {
+    Row row;
+    row.values.resize(columns_.size());
+    for (size_t i = 0; i < columns_.size(); ++i)
+        row.values[i] = engine::fromStorage(columns_[i].type, query.value(int(i)));
+    return row;
+}
+
+void Dataset::fetchAll() {
+    QSqlQuery query = runStatement();
+    while (query.next())
+        rows_.push_back(readRow(query));
+}
+
+// The first row alone, for reading the current row before the rows are fetched. The statement
+// is finished at once: an unfinished one would hold a read snapshot of the file open.
+const Dataset::Row* Dataset::head() const {
+    if (!headRead_) {
+        QSqlQuery query = runStatement();
+        if (query.next())
+            head_ = readRow(query);
+        headRead_ = true;
     }
+    return head_ ? &*head_ : nullptr;
 }
 
 void Dataset::ensureFetched() {
@@ -389,6 +410,16 @@ void Dataset::ensureFetched() {
     cur_ = visible_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = visible_.empty();
+    if (headRead_) {
+        // Bound controls showed the first row read alone; tell them if it has changed since.
+        const bool changed =
+            head_ ? visible_.empty() || rows_[size_t(visible_[0])].values != head_->values
+                  : !visible_.empty();
+        headRead_ = false;
+        head_.reset();
+        if (changed)
+            emit currentChanged();
+    }
 }
 
 bool Dataset::accepts(int fetchedRow) {
@@ -432,6 +463,8 @@ void Dataset::close() {
     pending_ = Row();
     original_ = Row();
     fetched_ = false;
+    headRead_ = false;
+    head_.reset();
     modified_ = false;
     cur_ = -1;
     bof_ = eof_ = true;
@@ -608,6 +641,11 @@ const QVariant& Dataset::currentValue(int field) const {
         return rows_[size_t(probing_)].values[size_t(field)];
     if (isEditing())
         return pending_.values[size_t(field)];
+    if (!fetched_ && isOpen() && !(filtered_ && (acceptRule_ || indexedRule_))) {
+        // Before the rows are fetched the current row is the first one: read it alone.
+        const Row* first = head();
+        return first ? first->values[size_t(field)] : null;
+    }
     const int row = recNo();
     if (row < 0)
         return null;

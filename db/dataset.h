@@ -6,16 +6,21 @@
 // through its signals and, for copying their text into fields, through DataLink.
 //
 // Rows are fetched when first needed, not at Open: a dataset opened at start-up over a large
-// table and never looked at costs only the description of its columns.
+// table and never looked at costs only the description of its columns. Reading the current
+// row of an unfiltered dataset whose rows have not been fetched reads its first row alone (a
+// bound control showing it costs one row); moving, counting or editing fetches them all, and
+// a first row that changed in between is announced by currentChanged.
 
 #include "db/engine.h"
 #include "platform/error.h"
 
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace corvalen::db {
@@ -189,6 +194,9 @@ private:
 
     void ensureFetched();
     void fetchAll();
+    QSqlQuery runStatement() const;
+    Row readRow(const QSqlQuery& query) const;
+    const Row* head() const;
     void buildVisible();
     bool accepts(int fetchedRow);
     void setCurrent(int row);
@@ -215,6 +223,9 @@ private:
     std::vector<std::pair<QString, QString>> formatByColumn_;
     std::vector<Row> rows_;
     bool fetched_ = false;
+    // The first row read alone before the rows are fetched (none when the result is empty).
+    mutable bool headRead_ = false;
+    mutable std::optional<Row> head_;
     std::vector<int> visible_; // fetched indices of the accepted rows (while filtered)
     int cur_ = -1;             // index among the accepted rows
     bool bof_ = true;
