@@ -8,9 +8,7 @@ export CORVALEN_COMMON_APPDATA="$PWD/demo-data"
 data="$CORVALEN_COMMON_APPDATA/Talvane/Corvalen"
 if [ ! -f "$data/med.mdb" ]; then
     build/program/corvalen-prepare "$data"
-    if [ -x build/program/corvalen-generate ]; then
-        build/program/corvalen-generate demo "$data"
-    fi
+    build/program/corvalen-generate demo "$data"
 fi
 cd build/program
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
