@@ -22,6 +22,15 @@ QStringList schemaStatements() {
             .arg(QLatin1String(name), columns.join(QStringLiteral(",\n  ")));
     };
 
+    auto lastAdministratorTrigger = [](const char* name, const char* event, const char* when,
+                                       const char* message) {
+        return QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON Usuarios\n"
+                              "WHEN %3 AND (SELECT count(*) FROM Usuarios WHERE nivel = 1) <= 1\n"
+                              "BEGIN SELECT RAISE(ABORT, '%4'); END")
+            .arg(QLatin1String(name), QLatin1String(event), QLatin1String(when),
+                 QString::fromUtf8(message));
+    };
+
     return {
         table("Usuarios",
               {"cod INTEGER PRIMARY KEY AUTOINCREMENT", text("nome", 30), text("senha", 30),
@@ -49,6 +58,17 @@ QStringList schemaStatements() {
         "CREATE INDEX Consultas_Data ON Consultas (Data)",
         "CREATE INDEX Exames_cod_pront ON Exames (cod_pront)",
         "CREATE INDEX Exames_cod_paciente ON Exames (cod_paciente)",
+        // Only administrators reach the user and clinic windows, so losing the last one would
+        // lock the clinic out of them for good. The engine refuses it; the message is the whole
+        // text the user reads in the error box.
+        lastAdministratorTrigger("Usuarios_ultimo_administrador_remover", "DELETE", "OLD.nivel = 1",
+                                 "Não é possível remover o último administrador do sistema. "
+                                 "Cadastre outro administrador antes."),
+        lastAdministratorTrigger(
+            "Usuarios_ultimo_administrador_nivel", "UPDATE OF nivel",
+            "OLD.nivel = 1 AND NEW.nivel IS NOT 1",
+            "Não é possível tornar usuário comum o último administrador do sistema. "
+            "Cadastre outro administrador antes."),
     };
 }
 
