@@ -26,7 +26,9 @@ QString readFirstLine(const QString& path) {
 
 void writeLine(const QString& path, const QString& line) {
     const QFileInfo info(path);
-    if (info.exists() && !info.isWritable())
+    // A file without its owner's write permission is read-only for every account, the
+    // superuser included, as a read-only file is on other systems.
+    if (info.exists() && (!info.isWritable() || !(info.permissions() & QFile::WriteOwner)))
         throw fileAccessDenied();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
