@@ -53,6 +53,8 @@ QLabel* label(const QString& text, QWidget* buddy, bool bold = false) {
         f.setBold(true);
         l->setFont(f);
     }
+    // Room above the capitals for their accents ("RECEITUÁRIO:").
+    l->setContentsMargins(0, 3, 0, 0);
     return l;
 }
 
@@ -227,6 +229,7 @@ void TForm11::startConsultation(int patientCode) {
     session().patient.name = Edit1->text();
 
     Dm2->ADOQueryListPronts->close();
+    DBMemo1->setFocus();
 }
 
 bool TForm11::saved() const {

@@ -40,6 +40,10 @@ QLabel* label(const QString& text, QWidget* buddy) {
 TForm13::TForm13(QWidget* owner) : Form(owner) {
     setObjectName("Form13");
     setupForm(QStringLiteral("Prontuários"), 757, 518, Border::FixedWithMinMax);
+    // Shown modeless, also from the modal consultation window and patient editor, and usable
+    // there: a window-modal window without a parent blocks no other window and is not blocked
+    // by the modal windows open before it.
+    setWindowModality(Qt::WindowModal);
     buildLayout();
     connectCommands();
 }
@@ -124,7 +128,8 @@ void TForm13::buildLayout() {
     row6->addStretch();
 
     auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(16, 12, 16, 12);
+    root->setContentsMargins(16, 14, 16, 14);
+    root->setSpacing(10);
     root->addLayout(row1);
     root->addLayout(row2);
     root->addLayout(row3);

@@ -8,6 +8,7 @@
 #include "db/widgets/dbedit.h"
 #include "db/widgets/dbgrid.h"
 #include "db/widgets/dbmemo.h"
+#include "db/widgets/dbnavigator.h"
 #include "platform/clock.h"
 #include "tests/consult/consult_fixture.h"
 #include "tests/support/fixture.h"
@@ -352,6 +353,53 @@ private slots:
         QVERIFY(Form13->isVisible());
         QCOMPARE(Form13->DBEdit1->text(), w->DBEdit1->text());
         QCOMPARE(Form13->Edit1->text(), QStringLiteral("Maria Souza"));
+    }
+
+    // Catches a records browser that the modal consultation window leaves blocked (the
+    // professional reads earlier consultations while writing this one), or one that blocks
+    // other windows itself. Clicks go through the windows, where modality applies.
+    void recordsBrowserIsUsableFromTheModalConsultation() {
+        folder->exec("insert into Consultas (Numero, Cod_pac, Cod_med, Prontuario) values "
+                     "(1, 7, 3, 'Antiga')");
+        // Opened once before, as from the patient editor.
+        session().patient = {7, "Maria Souza"};
+        Form13->showInFront();
+        QVERIFY(QTest::qWaitForWindowExposed(Form13));
+        Form13->close();
+
+        QPushButton mainWindow("principal");
+        mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+        int mainClicks = 0;
+        connect(&mainWindow, &QPushButton::clicked, [&] { ++mainClicks; });
+        auto click = [](QWidget* control) {
+            QTest::mouseClick(control->window()->windowHandle(), Qt::LeftButton, {},
+                              control->mapTo(control->window(), control->rect().center()));
+        };
+
+        window = std::make_unique<TForm11>(nullptr, 7);
+        TForm11* w = window.get();
+        QString shownFirst, shownAfterNext;
+        int mainClicksDuringConsultation = -1;
+        QTimer::singleShot(0, w, [&] {
+            click(w->ToolButton1);
+            click(w->ToolButton2);
+            shownFirst = Form13->DBEdit1->text();
+            click(Form13->DBNavigator1->button(DBNavigator::Next));
+            shownAfterNext = Form13->DBEdit1->text();
+            click(&mainWindow);
+            mainClicksDuringConsultation = mainClicks;
+            click(w->ToolButton5);
+        });
+        w->exec();
+        QCOMPARE(shownFirst, QStringLiteral("1"));
+        QCOMPARE(shownAfterNext, w->DBEdit1->text());
+        QCOMPARE(mainClicksDuringConsultation, 0);
+        QVERIFY(!w->isVisible());
+        QVERIFY(Form13->isVisible());
+        click(&mainWindow);
+        QCOMPARE(mainClicks, 1);
+        QVERIFY2(recorder->shown().empty(), qPrintable(recorder->last()));
     }
 };
 
