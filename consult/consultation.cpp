@@ -73,8 +73,8 @@ TForm11::TForm11(QWidget* owner, int patientCode) : TForm11(owner) {
 }
 
 QString TForm11::discardChangesQuestion() {
-    return QStringLiteral("A consulta foi alterada depois de salva e as alterações ainda não "
-                          "foram salvas. Deseja sair e descartar as alterações?");
+    return QStringLiteral("As alterações feitas na consulta depois de salva ainda não foram "
+                          "salvas. Deseja sair e descartá-las?");
 }
 
 void TForm11::buildLayout() {

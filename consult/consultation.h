@@ -12,7 +12,6 @@
 
 #include "db/widgets/form.h"
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
