@@ -390,6 +390,23 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    // Tab moves between cells; past the last cell (before the first with Shift+Tab), and with
+    // Ctrl+Tab anywhere, it leaves the grid, so the keyboard is never trapped in it.
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+        const bool forward = event->key() == Qt::Key_Tab && !(mods & Qt::ShiftModifier);
+        const QModelIndex at = currentIndex();
+        const bool edge = !at.isValid() || (forward ? at.row() == model_->rowCount() - 1 &&
+                                                          at.column() == model_->columnCount() - 1
+                                                    : at.row() == 0 && at.column() == 0);
+        if (mods & Qt::ControlModifier) {
+            forward ? focusNextChild() : focusPreviousChild();
+            return;
+        }
+        if (edge) {
+            event->ignore();
+            return;
+        }
+    }
     switch (event->key()) {
     case Qt::Key_Insert:
         if (mods == Qt::NoModifier) {

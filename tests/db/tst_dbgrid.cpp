@@ -109,6 +109,19 @@ private slots:
         QVERIFY2(recorder->shown().empty(), qPrintable(recorder->last()));
         patients()->open();
         QCOMPARE(m->rowCount(), 3);
+
+        // Rows and titles in the fonts the window chooses; rows keep one height.
+        const int before = grid->rowHeight(0);
+        QFont rows = grid->font();
+        rows.setPointSize(rows.pointSize() + 6);
+        grid->setFont(rows);
+        QVERIFY(grid->rowHeight(0) > before);
+        QCOMPARE(grid->rowHeight(2), grid->rowHeight(0));
+        QFont titles = grid->font();
+        titles.setPointSize(8);
+        titles.setBold(true);
+        grid->setTitleFont(titles);
+        QCOMPARE(grid->horizontalHeader()->font(), titles);
     }
 
     // Catches the grid and the dataset disagreeing on the current row, in either direction,
@@ -176,6 +189,19 @@ private slots:
         key(Qt::Key_Insert);
         const QImage inserting = section(1);
         QVERIFY(inserting != browsing && inserting != editing && inserting != section(0));
+    }
+
+    // Catches Tab trapped in the grid: it moves between cells, and leaves past the last one.
+    void tabMovesThenLeaves() {
+        showGrid(Dm2->DataSource7);
+        const int last = grid->model()->columnCount() - 1;
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(0, 0));
+        key(Qt::Key_Tab);
+        QCOMPARE(grid->currentIndex().column(), 1);
+        QVERIFY(grid->hasFocus());
+        grid->setCurrentIndex(grid->model()->index(2, last));
+        key(Qt::Key_Tab);
+        QVERIFY(nome->hasFocus());
     }
 
     // Catches the Insert key not inserting at the current row, or Esc not dropping the row.
