@@ -18,7 +18,8 @@ QFont programFont(int pointSize, bool bold) {
     static const QString family = [] {
         // Debian's fonts-wine ships a metric clone of Tahoma outside fontconfig's folders.
         if (!QFontDatabase::families().contains("Tahoma")) {
-            for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf"})
+            for (const char* file :
+                 {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
                 QFontDatabase::addApplicationFont(QString::fromLatin1(file));
         }
         return QFontDatabase::families().contains("Tahoma") ? QStringLiteral("Tahoma")
