@@ -19,6 +19,7 @@
 #include "registers/users_list.h"
 #include "reports/consultations_choice.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace corvalen {
@@ -49,8 +50,11 @@ std::vector<ScreenshotWindow> screenshotWindows() {
          }},
         {"TForm3", [] { return new TForm3(Form1); }, {}, true},
         {"TForm4", [] { return Form4; }},
-        {"TForm8", [] { return Form8; }},
-        {"TForm10", [] { return Form10; }},
+        {"TForm8", [] { return Form8; },
+         [](QWidget*) { Form8->Edit1->setText(QStringLiteral("mar")); }},
+        {"TForm9", [] { return new TForm9(Form8, patientWithConsultations()); }, {}, true},
+        {"TForm10", [] { return Form10; },
+         [](QWidget*) { Form10->Edit1->setText(QStringLiteral("an")); }},
         {"TForm11", [] { return new TForm11(Form1, patientWithConsultations()); },
          [](QWidget* w) {
              auto* consultation = static_cast<TForm11*>(w);
