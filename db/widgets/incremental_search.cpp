@@ -4,9 +4,9 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QTime>
 
 namespace corvalen {
@@ -70,35 +70,6 @@ bool beginsWithSearch(const QString& text, const QString& search) {
     return true;
 }
 
-void paintPrefixHighlight(QPainter& painter, const QRect& cell, const QString& text,
-                          const QString& search, const QFont& font, const QColor& textColor,
-                          const QColor& background) {
-    if (search.isEmpty() || !beginsWithSearch(text, search))
-        return;
-    const QString prefix = text.left(search.size());
-    const QString rest = text.mid(search.size());
-
-    painter.save();
-    painter.setClipRect(cell);
-    painter.fillRect(cell, background);
-
-    QFont bold = font;
-    bold.setBold(true);
-    painter.setFont(bold);
-    painter.setPen(QColor(255, 0, 0));
-    const int width = QFontMetrics(bold, painter.device()).horizontalAdvance(prefix);
-    painter.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, prefix);
-
-    painter.setFont(font);
-    painter.setPen(textColor);
-    const QRect restRect(cell.left() + width, cell.top(), cell.width() - width, cell.height());
-    if (restRect.width() > 0) {
-        painter.setClipRect(restRect);
-        painter.drawText(restRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, rest);
-    }
-    painter.restore();
-}
-
 IncrementalSearch::IncrementalSearch(QLineEdit* edit, db::Dataset* dataset, DBGrid* grid,
                                      QObject* parent)
     : QObject(parent), edit_(edit), dataset_(dataset), grid_(grid), history_(1) {
@@ -121,9 +92,18 @@ IncrementalSearch::IncrementalSearch(QLineEdit* edit, db::Dataset* dataset, DBGr
 
 void IncrementalSearch::Edit1Change() {
     setSearch(edit_->text());
-    dataset_->setFiltered(false);
-    if (!edit_->text().isEmpty())
-        dataset_->setFiltered(true);
+    if (edit_->text().isEmpty()) {
+        dataset_->setFiltered(false);
+        return;
+    }
+    // Off, then on. The unfiltered list in between is never shown: once a row being edited is
+    // finished, the off step's notifications are held back and the grid rebuilds only once.
+    dataset_->checkBrowseMode();
+    {
+        const QSignalBlocker quiet(dataset_);
+        dataset_->setFiltered(false);
+    }
+    dataset_->setFiltered(true);
 }
 
 void IncrementalSearch::setSearch(const QString& text) {
@@ -233,9 +213,41 @@ void IncrementalSearch::DBGrid1DrawColumnCell(const DBGrid::DrawCell& cell) {
     const QString search = edit_->text();
     if (search.isEmpty())
         return;
-    // The rest keeps the grid font's own colour, also on the selected cell.
-    paintPrefixHighlight(*cell.canvas, cell.rect, cell.field.asString(), search, grid_->font(),
-                         grid_->palette().color(QPalette::Text), cell.canvas->brush().color());
+    const QString text = cell.field.asString();
+    if (beginsWithSearch(text, search))
+        paintHighlight(*cell.canvas, cell.rect, text, int(search.size()),
+                       cell.canvas->brush().color());
+}
+
+void IncrementalSearch::paintHighlight(QPainter& painter, const QRect& cell, const QString& text,
+                                       int length, const QColor& background) {
+    if (!boldMetrics_ || grid_->font() != font_) {
+        font_ = grid_->font();
+        bold_ = font_;
+        bold_.setBold(true);
+        boldMetrics_ = std::make_unique<QFontMetrics>(bold_);
+        ascent_ = QFontMetrics(font_).ascent();
+    }
+    const QString prefix = text.left(length);
+    const int width = boldMetrics_->horizontalAdvance(prefix);
+
+    // Written at a baseline rather than laid out in a rectangle: the same place for one line,
+    // for much less work in a grid repainted at each keystroke.
+    painter.save();
+    painter.setClipRect(cell);
+    painter.fillRect(cell, background);
+    painter.setFont(bold_);
+    painter.setPen(QColor(255, 0, 0));
+    painter.drawText(QPoint(cell.left(), cell.top() + boldMetrics_->ascent()), prefix);
+
+    const QRect rest(cell.left() + width, cell.top(), cell.width() - width, cell.height());
+    if (rest.width() > 0) {
+        painter.setFont(font_);
+        painter.setPen(grid_->palette().color(QPalette::Text));
+        painter.setClipRect(rest);
+        painter.drawText(QPoint(rest.left(), rest.top() + ascent_), text.mid(length));
+    }
+    painter.restore();
 }
 
 } // namespace corvalen

@@ -13,9 +13,12 @@
 
 #include "db/widgets/dbgrid.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class QLineEdit;
@@ -28,15 +31,6 @@ QString upperAtoZ(const QString& text);
 
 // Whether `text` begins with `search`, both upper-cased as above. An empty search matches.
 bool beginsWithSearch(const QString& text, const QString& search);
-
-// Paints the prefix highlight over a cell already drawn the ordinary way, when `text` begins
-// with a non-empty `search`: the cell is filled with `background`, the beginning of `text` as
-// long as `search` is written in pure red bold (the face and size of `font`) at the cell's
-// top-left corner, and the rest in `font` and `textColor` from the width of that beginning on,
-// clipped to the cell.
-void paintPrefixHighlight(QPainter& painter, const QRect& cell, const QString& text,
-                          const QString& search, const QFont& font, const QColor& textColor,
-                          const QColor& background);
 
 class IncrementalSearch : public QObject {
     Q_OBJECT
@@ -53,7 +47,11 @@ public:
     // The accept rule for one fetched row of the dataset.
     bool ADODataSet1FilterRecord(int fetchedRow);
 
-    // Highlights the drawn cell when its text begins with the box's text.
+    // Highlights a cell drawn the ordinary way when its text begins with the box's text: the
+    // cell is filled with its background, the beginning as long as the text is written in pure
+    // red bold (the grid font's face and size) at the cell's top-left corner, and the rest in
+    // the grid's font and colour (also on the selected cell) from the width of that beginning
+    // on, clipped to the cell.
     void DBGrid1DrawColumnCell(const DBGrid::DrawCell& cell);
 
     // Builds the upper-cased copy now (fetching the rows), so that the first keystroke after a
@@ -70,6 +68,9 @@ private:
     bool rowMatches(int fetchedRow);
     bool cellMatches(int fetchedRow, int field, std::uint64_t head);
 
+    void paintHighlight(QPainter& painter, const QRect& cell, const QString& text, int length,
+                        const QColor& background);
+
     QPointer<QLineEdit> edit_;
     QPointer<db::Dataset> dataset_;
     QPointer<DBGrid> grid_;
@@ -79,6 +80,12 @@ private:
     std::uint64_t searchHead_ = 0;
     std::uint64_t searchMask_ = 0;
     bool searchHasNul_ = false; // a U+0000 in the text defeats the zero padding of heads
+
+    // The grid's font and its bold form, kept while the grid's font stays the same.
+    QFont font_;
+    QFont bold_;
+    std::unique_ptr<QFontMetrics> boldMetrics_;
+    int ascent_ = 0;
 
     // Per fetched row and field: the first four characters upper-cased, zero-padded.
     bool indexed_ = false;

@@ -130,8 +130,8 @@ private slots:
     }
 
     // Catches a search copy that does not follow the rows: an edited name still found by its
-    // old beginning or missed by its new one, a new row never found, or rows rejected by a
-    // longer text missing after a backspace.
+    // old beginning or missed by its new one (also when the keystroke itself posts the edit),
+    // a new row never found, or rows rejected by a longer text missing after a backspace.
     void filterFollowsEditsAndBackspace() {
         showList();
         test::typeInto(list->Edit1, "a");
@@ -166,6 +166,18 @@ private slots:
                  1);
         test::typeInto(list->Edit1, "qu");
         QCOMPARE(listed(), QStringList{"Quirino"});
+
+        // A name typed in the grid and not yet posted is posted by the next keystroke in the
+        // search box, and searched with its new text.
+        list->Edit1->selectAll();
+        QTest::keyClick(list->Edit1, Qt::Key_Backspace);
+        list->DBGrid1->setFocus();
+        QTest::mouseClick(list->DBGrid1->viewport(), Qt::LeftButton, {}, cell(0, 1));
+        typeIntoGrid(list->DBGrid1, "Xavier");
+        QCOMPARE(list->ADODataSet1->state(), State::Edit);
+        test::typeInto(list->Edit1, "x");
+        QCOMPARE(list->ADODataSet1->state(), State::Browse);
+        QCOMPARE(listed(), QStringList{"Xavier"});
         QVERIFY2(recorder->shown().empty(), qPrintable(recorder->last()));
     }
 
