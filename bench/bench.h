@@ -53,5 +53,7 @@ double median(std::vector<double> values);
 // The benchmarks.
 bool startupBenchmark(const Scale& scale, const Options& options);
 int startupChild(int argc, char** argv);
+bool searchBenchmark(const Scale& scale, const Options& options);
+int searchChild(int argc, char** argv);
 
 } // namespace corvalen::bench

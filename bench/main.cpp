@@ -23,6 +23,7 @@ struct NamedBenchmark {
 };
 const NamedBenchmark benchmarks[] = {
     {"startup", startupBenchmark},
+    {"search", searchBenchmark},
 };
 
 struct NamedChild {
@@ -31,6 +32,7 @@ struct NamedChild {
 };
 const NamedChild children[] = {
     {"startup", startupChild},
+    {"search", searchChild},
 };
 
 int usage(const QString& problem) {
