@@ -500,7 +500,10 @@ void DBGrid::paintCell(QPainter* painter, const QRect& rect, const QModelIndex& 
     painter->setFont(font());
     painter->setPen(foreground);
     painter->setBrush(background);
-    painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+    // Drawn at its baseline, 2 pixels in from the left and top and clipped to the cell: this
+    // skips the text layout that a rectangle needs, which dominates repainting a full grid.
+    const QFontMetrics metrics(painter->font());
+    painter->drawText(QPoint(rect.left() + 2, rect.top() + 2 + metrics.ascent()),
                       index.data(Qt::DisplayRole).toString());
     db::Dataset* d = dataset();
     if (d && isSignalConnected(QMetaMethod::fromSignal(&DBGrid::drawColumnCell))) {
