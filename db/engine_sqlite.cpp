@@ -32,26 +32,25 @@ struct Fold {
     char32_t secondary;
 };
 
-const std::array<Fold, 0x250>& foldTable() {
-    static const std::array<Fold, 0x250> table = [] {
-        std::array<Fold, 0x250> t{};
-        for (char32_t cp = 0; cp < t.size(); ++cp) {
-            const char32_t lower = QChar::toLower(cp);
-            char32_t base = lower;
-            const QString decomposed = QChar::decomposition(lower);
-            if (!decomposed.isEmpty() && QChar::decompositionTag(lower) == QChar::Canonical)
-                base = QChar::toLower(char32_t(decomposed.at(0).unicode()));
-            t[cp] = {base, lower};
-        }
-        return t;
-    }();
-    return table;
+std::array<Fold, 0x250> buildFoldTable() {
+    std::array<Fold, 0x250> t{};
+    for (char32_t cp = 0; cp < t.size(); ++cp) {
+        const char32_t lower = QChar::toLower(cp);
+        char32_t base = lower;
+        const QString decomposed = QChar::decomposition(lower);
+        if (!decomposed.isEmpty() && QChar::decompositionTag(lower) == QChar::Canonical)
+            base = QChar::toLower(char32_t(decomposed.at(0).unicode()));
+        t[cp] = {base, lower};
+    }
+    return t;
 }
 
-Fold fold(char32_t cp) {
-    const auto& table = foldTable();
-    if (cp < table.size())
-        return table[cp];
+// Built once when the program loads: the comparison runs for every pair a sort compares.
+const std::array<Fold, 0x250> foldTable = buildFoldTable();
+
+inline Fold fold(char32_t cp) {
+    if (cp < foldTable.size())
+        return foldTable[cp];
     const char32_t lower = QChar::toLower(cp);
     return {lower, lower};
 }
@@ -86,7 +85,18 @@ int compareLevel(const unsigned char* a, const unsigned char* aEnd, const unsign
 }
 
 int compareUtf8(const unsigned char* a, int aLen, const unsigned char* b, int bLen) {
-    // ASCII fast path: most names differ early and need no decoding.
+    // Fast path while both texts are plain ASCII, where a letter's primary and secondary forms
+    // are both its small letter: the first difference decides, and most names differ early.
+    const int common = std::min(aLen, bLen);
+    int i = 0;
+    for (; i < common && a[i] < 0x80 && b[i] < 0x80; ++i) {
+        const unsigned char ca = a[i] >= 'A' && a[i] <= 'Z' ? a[i] + 32 : a[i];
+        const unsigned char cb = b[i] >= 'A' && b[i] <= 'Z' ? b[i] + 32 : b[i];
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (i == common && (i == aLen || a[i] < 0x80) && (i == bLen || b[i] < 0x80))
+        return aLen == bLen ? 0 : (aLen < bLen ? -1 : 1);
     const int primary = compareLevel(a, a + aLen, b, b + bLen, true);
     if (primary != 0)
         return primary;

@@ -312,6 +312,15 @@ private slots:
         QCOMPARE(names.mid(3), QStringList({"beatriz", "Bruno", "Édson", "joão", "Zé"}));
         QVERIFY(db::engine::compareText("ana", "ANA") == 0);
         QVERIFY(db::engine::compareText("Ávila", "Azevedo") < 0);
+        // The plain-ASCII shortcut agrees with the full comparison where the texts mix both.
+        const std::vector<std::tuple<QString, QString, int>> pairs = {
+            {"ANA", "ana", 0},      {"Ana", "Ana Maria", -1}, {"ana", "Ána", -1},
+            {"Ze", "Zé", -1},       {"Zé", "ZE", 1},          {"Joao", "João Paulo", -1},
+            {"Maria", "MARIO", -1}, {"Ávila", "avila", 1},    {"abc", "ABD", -1}};
+        for (const auto& [a, b, sign] : pairs) {
+            QCOMPARE(std::clamp(db::engine::compareText(a, b), -1, 1), sign);
+            QCOMPARE(std::clamp(db::engine::compareText(b, a), -1, 1), -sign);
+        }
     }
 
     // The filter switch: off shows every row, on applies the rule; the cursor goes to the first.
