@@ -95,9 +95,6 @@ void TForm10::buildLayout() {
 }
 
 void TForm10::connectCommands() {
-    const auto command = [this](auto handler) {
-        return [this, handler] { messages::guarded([this, handler] { (this->*handler)(); }); };
-    };
     connect(DBGrid1, &DBGrid::dblClick, this, command(&TForm10::DBGrid1DblClick));
     connect(BitBtn1, &QPushButton::clicked, this, command(&TForm10::BitBtn1Click));
     connect(Button1, &QPushButton::clicked, this, command(&TForm10::Button1Click));

@@ -143,9 +143,6 @@ void TForm9::buildLayout() {
 }
 
 void TForm9::connectCommands() {
-    const auto command = [this](auto handler) {
-        return [this, handler] { messages::guarded([this, handler] { (this->*handler)(); }); };
-    };
     connect(BitBtn1, &QPushButton::clicked, this, command(&TForm9::BitBtn1Click));
     connect(BitBtn2, &QPushButton::clicked, this, command(&TForm9::BitBtn2Click));
     connect(BitBtn3, &QPushButton::clicked, this, command(&TForm9::BitBtn3Click));

@@ -108,9 +108,6 @@ void TForm8::buildLayout() {
 }
 
 void TForm8::connectCommands() {
-    const auto command = [this](auto handler) {
-        return [this, handler] { messages::guarded([this, handler] { (this->*handler)(); }); };
-    };
     connect(DBGrid1, &DBGrid::dblClick, this, command(&TForm8::DBGrid1DblClick));
     connect(BitBtn1, &QPushButton::clicked, this, command(&TForm8::BitBtn1Click));
     connect(Button2, &QPushButton::clicked, this, command(&TForm8::Button2Click));

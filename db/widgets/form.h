@@ -11,6 +11,8 @@
 // would otherwise post it. A window with an ending of its own (asking before dropping unsaved
 // text) overrides FormCloseQuery, or FormClose calling the base last.
 
+#include "platform/messages.h"
+
 #include <QDialog>
 #include <QFont>
 
@@ -46,6 +48,14 @@ public:
     // row was started.
     bool loadRecord(DBNavigator* navigator, const QString& table, const QString& keyColumn, int key,
                     QWidget* removeButton = nullptr, const QString& newCaption = {});
+
+    // Wraps a member handler for connect(): an error it raises is shown in the application
+    // error box and the window goes on.
+    template <typename Window> auto command(void (Window::*handler)()) {
+        return [this, handler] {
+            messages::guarded([this, handler] { (static_cast<Window*>(this)->*handler)(); });
+        };
+    }
 
     // Drops the pending rows of the datasets that this window's bound controls show.
     void dropPendingRows();
