@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTime>
+#include <numeric>
 
 namespace corvalen::db {
 
@@ -343,6 +344,7 @@ void Dataset::open() {
             displayFormats_[size_t(i)] = f.second;
     }
     rows_.clear();
+    deletedRows_ = 0;
     visible_.clear();
     fetched_ = false;
     headRead_ = false;
@@ -403,6 +405,7 @@ void Dataset::ensureFetched() {
         fetchAll();
     } catch (...) {
         rows_.clear();
+        deletedRows_ = 0;
         visible_.clear();
         throw;
     }
@@ -423,8 +426,6 @@ void Dataset::ensureFetched() {
 }
 
 bool Dataset::accepts(int fetchedRow) {
-    if (indexedRule_)
-        return indexedRule_(fetchedRow);
     if (!acceptRule_)
         return true;
     const int saved = probing_;
@@ -441,15 +442,25 @@ bool Dataset::accepts(int fetchedRow) {
 }
 
 void Dataset::buildVisible() {
-    visible_.clear();
-    visible_.reserve(rows_.size());
-    const bool filtering = filtered_ && (acceptRule_ || indexedRule_);
-    for (int i = 0; i < int(rows_.size()); ++i) {
-        if (rows_[size_t(i)].deleted)
-            continue;
-        if (!filtering || accepts(i))
-            visible_.push_back(i);
+    // Every row that is not deleted. This runs on each keystroke of an incremental search:
+    // without deleted rows it does not read the rows at all.
+    visible_.resize(rows_.size());
+    if (deletedRows_ == 0) {
+        std::iota(visible_.begin(), visible_.end(), 0);
+    } else {
+        size_t kept = 0;
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            visible_[kept] = int(i);
+            kept += !rows_[i].deleted;
+        }
+        visible_.resize(kept);
     }
+    if (!filtered_)
+        return;
+    if (indexedRule_)
+        indexedRule_(visible_);
+    else if (acceptRule_)
+        std::erase_if(visible_, [this](int row) { return !accepts(row); });
 }
 
 void Dataset::close() {
@@ -457,6 +468,7 @@ void Dataset::close() {
         return;
     emit beforeAction();
     rows_.clear();
+    deletedRows_ = 0;
     visible_.clear();
     columns_.clear();
     displayFormats_.clear();
@@ -779,6 +791,7 @@ void Dataset::remove() {
     const QString where = whereForRow(row, &binds);
     execute(QStringLiteral("DELETE FROM %1 WHERE %2").arg(baseTable(), where), binds);
     row.deleted = true;
+    ++deletedRows_;
     const int at = cur_;
     visible_.erase(visible_.begin() + at);
     if (cur_ >= visibleCount())
@@ -960,7 +973,9 @@ Dataset::RowScope::RowScope(Dataset& dataset, int row)
         dataset.probing_ = dataset.fetchedAt(row);
 }
 
-Dataset::RowScope::~RowScope() { dataset_.probing_ = saved_; }
+Dataset::RowScope::~RowScope() {
+    dataset_.probing_ = saved_;
+}
 
 void Dataset::addLink(DataLink* link) {
     if (std::find(links_.begin(), links_.end(), link) == links_.end())

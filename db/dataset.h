@@ -142,9 +142,10 @@ public:
     void setAcceptRule(AcceptRule rule) { acceptRule_ = std::move(rule); }
     bool filtered() const { return filtered_; }
     void setFiltered(bool on);
-    // Applies a cheaper rule that sees the row index in the fetched rows (for callers that keep
-    // derived data per row); when set, it is used instead of the accept rule.
-    using IndexedRule = std::function<bool(int fetchedRow)>;
+    // A cheaper rule for callers that keep derived data per fetched row: it is given the
+    // fetched rows in result order and keeps, in that order, those it accepts. Asked once for
+    // the whole list instead of once per row; when set, it is used instead of the accept rule.
+    using IndexedRule = std::function<void(std::vector<int>& fetchedRows)>;
     void setIndexedRule(IndexedRule rule) { indexedRule_ = std::move(rule); }
     // Rows fetched in memory, in result order (fetches them), for derived data.
     int fetchedCount();
@@ -222,6 +223,7 @@ private:
     std::vector<QString> displayFormats_;
     std::vector<std::pair<QString, QString>> formatByColumn_;
     std::vector<Row> rows_;
+    std::size_t deletedRows_ = 0; // rows_ marked deleted
     bool fetched_ = false;
     // The first row read alone before the rows are fetched (none when the result is empty).
     mutable bool headRead_ = false;

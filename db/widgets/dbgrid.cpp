@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaMethod>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyledItemDelegate>
@@ -63,7 +64,10 @@ public:
         setMinimumSectionSize(1);
     }
 
-    QSize sizeHint() const override { return {indicatorWidth, QHeaderView::sizeHint().height()}; }
+    // Only the width counts for a vertical header. The base class would measure the first and
+    // last hundred sections after every change of the rows, which a keystroke in a search
+    // box causes.
+    QSize sizeHint() const override { return {indicatorWidth, defaultSectionSize()}; }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
@@ -168,6 +172,9 @@ DBGrid::DBGrid(db::DataSource* source, QWidget* parent)
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
     setTabKeyNavigation(true);
     setShowGrid(true);
+    // The view would draw the grid lines through its pen, a pixel at a time; paintGridLines()
+    // fills the same pixels as rectangles instead.
+    setGridStyle(Qt::NoPen);
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -486,6 +493,69 @@ void DBGrid::refreshCurrentCell() {
         viewport()->update(visualRect(currentIndex()));
 }
 
+void DBGrid::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    paintGridLines(event->region());
+}
+
+// The view's grid lines, pixel for pixel: below each row and right of each column, across the
+// part of the painted region that holds cells.
+void DBGrid::paintGridLines(const QRegion& region) {
+    const QHeaderView* rows = verticalHeader();
+    const QHeaderView* columns = horizontalHeader();
+    if (!showGrid() || rows->count() == 0 || columns->count() == 0)
+        return;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QColor color =
+        QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+    const bool rightToLeft = isRightToLeft();
+    const int lastX = columns->length() - columns->offset() - (rightToLeft ? 0 : 1);
+    const int lastY = rows->length() - rows->offset() - 1;
+
+    QPainter painter(viewport());
+    for (QRect area : region) {
+        area.setBottom(std::min(area.bottom(), lastY));
+        if (rightToLeft)
+            area.setLeft(std::max(area.left(), viewport()->width() - lastX));
+        else
+            area.setRight(std::min(area.right(), lastX));
+        if (!area.isValid())
+            continue;
+        const int top = rows->visualIndexAt(area.top());
+        int bottom = rows->visualIndexAt(area.bottom());
+        if (bottom == -1)
+            bottom = rows->count() - 1;
+        if (top == -1 || top > bottom)
+            continue;
+        int left = columns->visualIndexAt(area.left());
+        int right = columns->visualIndexAt(area.right());
+        if (rightToLeft)
+            std::swap(left, right);
+        if (left == -1)
+            left = 0;
+        if (right == -1)
+            right = columns->count() - 1;
+
+        for (int visual = top; visual <= bottom; ++visual) {
+            const int row = rows->logicalIndex(visual);
+            if (rows->isSectionHidden(row))
+                continue;
+            const int y = rowViewportPosition(row) + rowHeight(row) - 1;
+            painter.fillRect(QRect(area.left(), y, area.width(), 1), color);
+        }
+        for (int visual = left; visual <= right; ++visual) {
+            const int column = columns->logicalIndex(visual);
+            if (columns->isSectionHidden(column))
+                continue;
+            int x = columnViewportPosition(column);
+            if (!rightToLeft)
+                x += columnWidth(column) - 1;
+            painter.fillRect(QRect(x, area.top(), 1, area.height()), color);
+        }
+    }
+}
+
 void DBGrid::paintCell(QPainter* painter, const QRect& rect, const QModelIndex& index) {
     const bool selected = index == currentIndex();
     const bool focused = selected && hasFocus();
@@ -500,13 +570,13 @@ void DBGrid::paintCell(QPainter* painter, const QRect& rect, const QModelIndex& 
     painter->setFont(font());
     painter->setPen(foreground);
     painter->setBrush(background);
-    // Drawn at its baseline, 2 pixels in from the left and top and clipped to the cell: this
-    // skips the text layout that a rectangle needs, which dominates repainting a full grid.
-    const QFontMetrics metrics(painter->font());
-    painter->drawText(QPoint(rect.left() + 2, rect.top() + 2 + metrics.ascent()),
-                      index.data(Qt::DisplayRole).toString());
+    // 2 pixels in from the left and top, clipped to the cell.
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const QPoint textAt = rect.topLeft() + QPoint(2, 2);
     db::Dataset* d = dataset();
-    if (d && isSignalConnected(QMetaMethod::fromSignal(&DBGrid::drawColumnCell))) {
+    if (!d || !isSignalConnected(QMetaMethod::fromSignal(&DBGrid::drawColumnCell))) {
+        cellText_.draw(*painter, textAt, text);
+    } else {
         DrawState state;
         if (selected)
             state |= Selected;
@@ -516,6 +586,8 @@ void DBGrid::paintCell(QPainter* painter, const QRect& rect, const QModelIndex& 
         const DrawCell cell{painter, rect, index.column(), index.row(), d->field(index.column()),
                             state};
         try {
+            if (!coverTest_ || !coverTest_(cell))
+                cellText_.draw(*painter, textAt, text);
             emit drawColumnCell(cell);
         } catch (const std::exception& e) {
             // No message box inside a paint: report once the painting is over.

@@ -24,8 +24,10 @@
 #include <QFlags>
 #include <QPointer>
 #include <QTableView>
+#include <functional>
 
 #include "db/dataset.h"
+#include "db/widgets/celltext.h"
 
 class QLineEdit;
 
@@ -69,6 +71,15 @@ public:
     // The field of a column (0-based) on the current row.
     db::Field columnField(int column) const;
 
+    // Draws cell texts as the grid does, keeping their shaped glyphs: for cell-drawing
+    // handlers, which run for every visible cell at each repaint.
+    CellTextCache& cellText() { return cellText_; }
+
+    // For a cell-drawing handler that paints some cells over entirely (background and text):
+    // says which, and the grid leaves out its own text there, which would be wiped unseen.
+    using CoverTest = std::function<bool(const DrawCell& cell)>;
+    void setCoverTest(CoverTest test) { coverTest_ = std::move(test); }
+
 signals:
     void dblClick();
     void drawColumnCell(const corvalen::DBGrid::DrawCell& cell);
@@ -82,6 +93,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void keyboardSearch(const QString& search) override;
+    void paintEvent(QPaintEvent* event) override;
 
 protected slots:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -93,6 +105,7 @@ private:
     friend class IndicatorHeader;
 
     void paintCell(QPainter* painter, const QRect& rect, const QModelIndex& index);
+    void paintGridLines(const QRegion& region);
     void followDataset();
     void columnsChanged();
     void fitRowHeight();
@@ -109,6 +122,8 @@ private:
     bool commitFailed_ = false;
     bool drawFailed_ = false;
     int failures_ = 0;
+    CellTextCache cellText_;
+    CoverTest coverTest_;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(DBGrid::DrawState)

@@ -73,7 +73,7 @@ bool beginsWithSearch(const QString& text, const QString& search) {
 IncrementalSearch::IncrementalSearch(QLineEdit* edit, db::Dataset* dataset, DBGrid* grid,
                                      QObject* parent)
     : QObject(parent), edit_(edit), dataset_(dataset), grid_(grid), history_(1) {
-    dataset->setIndexedRule([this](int fetchedRow) { return ADODataSet1FilterRecord(fetchedRow); });
+    dataset->setIndexedRule([this](std::vector<int>& rows) { filterRows(rows); });
     setSearch(edit->text());
 
     // The copy follows the rows: a re-open re-reads them, a posted edit or insert changes one.
@@ -88,6 +88,8 @@ IncrementalSearch::IncrementalSearch(QLineEdit* edit, db::Dataset* dataset, DBGr
     connect(edit, &QLineEdit::textChanged, this,
             [this] { messages::guarded([this] { Edit1Change(); }); });
     connect(grid, &DBGrid::drawColumnCell, this, &IncrementalSearch::DBGrid1DrawColumnCell);
+    // A highlighted cell is painted over entirely.
+    grid->setCoverTest([this](const DBGrid::DrawCell& cell) { return highlights(cell); });
 }
 
 void IncrementalSearch::Edit1Change() {
@@ -177,30 +179,25 @@ QString IncrementalSearch::fetchedText(int fetchedRow, int field) {
     return textOf(dataset_->column(field).type, dataset_->fetchedValue(fetchedRow, field));
 }
 
-bool IncrementalSearch::cellMatches(int fetchedRow, int field, std::uint64_t head) {
-    if ((head & searchMask_) != searchHead_)
-        return false;
-    if (search_.size() <= 4)
-        return true;
+// Whether a field's text begins with the search text, read in full: for texts longer than the
+// copy's four characters, and for a text holding U+0000, which the zero padding cannot tell.
+bool IncrementalSearch::fieldBeginsWith(int fetchedRow, int field) {
     return beginsWithSearch(fetchedText(fetchedRow, field), search_);
 }
 
-bool IncrementalSearch::rowMatches(int fetchedRow) {
-    if (searchHasNul_) {
-        for (int f = 0; f < fields_; ++f)
-            if (beginsWithSearch(fetchedText(fetchedRow, f), search_))
-                return true;
-        return false;
-    }
+// Inline so that the loop over every row in filterRows() pays no call per row.
+inline bool IncrementalSearch::rowMatches(int fetchedRow) {
     const std::uint64_t* heads = heads_.data() + std::size_t(fetchedRow) * std::size_t(fields_);
-    for (int f = 0; f < fields_; ++f)
-        if (cellMatches(fetchedRow, f, heads[f]))
+    for (int f = 0; f < fields_; ++f) {
+        if (searchHasNul_ ? fieldBeginsWith(fetchedRow, f)
+                          : (heads[f] & searchMask_) == searchHead_ &&
+                                (search_.size() <= 4 || fieldBeginsWith(fetchedRow, f)))
             return true;
+    }
     return false;
 }
 
-bool IncrementalSearch::ADODataSet1FilterRecord(int fetchedRow) {
-    ensureIndex();
+inline bool IncrementalSearch::acceptIndexed(int fetchedRow) {
     std::uint32_t& rejectedBy = rejectedBy_[std::size_t(fetchedRow)];
     if (rejectedBy != 0 && extendsText_[rejectedBy])
         return false;
@@ -209,13 +206,24 @@ bool IncrementalSearch::ADODataSet1FilterRecord(int fetchedRow) {
     return accepted;
 }
 
-void IncrementalSearch::DBGrid1DrawColumnCell(const DBGrid::DrawCell& cell) {
+bool IncrementalSearch::ADODataSet1FilterRecord(int fetchedRow) {
+    ensureIndex();
+    return acceptIndexed(fetchedRow);
+}
+
+void IncrementalSearch::filterRows(std::vector<int>& fetchedRows) {
+    ensureIndex();
+    std::erase_if(fetchedRows, [this](int row) { return !acceptIndexed(row); });
+}
+
+bool IncrementalSearch::highlights(const DBGrid::DrawCell& cell) const {
     const QString search = edit_->text();
-    if (search.isEmpty())
-        return;
-    const QString text = cell.field.asString();
-    if (beginsWithSearch(text, search))
-        paintHighlight(*cell.canvas, cell.rect, text, int(search.size()),
+    return !search.isEmpty() && beginsWithSearch(cell.field.asString(), search);
+}
+
+void IncrementalSearch::DBGrid1DrawColumnCell(const DBGrid::DrawCell& cell) {
+    if (highlights(cell))
+        paintHighlight(*cell.canvas, cell.rect, cell.field.asString(), int(edit_->text().size()),
                        cell.canvas->brush().color());
 }
 
@@ -226,26 +234,26 @@ void IncrementalSearch::paintHighlight(QPainter& painter, const QRect& cell, con
         bold_ = font_;
         bold_.setBold(true);
         boldMetrics_ = std::make_unique<QFontMetrics>(bold_);
-        ascent_ = QFontMetrics(font_).ascent();
     }
     const QString prefix = text.left(length);
     const int width = boldMetrics_->horizontalAdvance(prefix);
 
-    // Written at a baseline rather than laid out in a rectangle: the same place for one line,
-    // for much less work in a grid repainted at each keystroke.
+    // Written at the line's top rather than laid out in a rectangle: the same place for one
+    // line, for much less work in a grid repainted at each keystroke.
+    CellTextCache& texts = grid_->cellText();
     painter.save();
     painter.setClipRect(cell);
     painter.fillRect(cell, background);
     painter.setFont(bold_);
     painter.setPen(QColor(255, 0, 0));
-    painter.drawText(QPoint(cell.left(), cell.top() + boldMetrics_->ascent()), prefix);
+    texts.draw(painter, cell.topLeft(), prefix);
 
     const QRect rest(cell.left() + width, cell.top(), cell.width() - width, cell.height());
     if (rest.width() > 0) {
         painter.setFont(font_);
         painter.setPen(grid_->palette().color(QPalette::Text));
         painter.setClipRect(rest);
-        painter.drawText(QPoint(rest.left(), rest.top() + ascent_), text.mid(length));
+        texts.draw(painter, rest.topLeft(), text.mid(length));
     }
     painter.restore();
 }

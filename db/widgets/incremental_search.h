@@ -46,6 +46,8 @@ public:
 
     // The accept rule for one fetched row of the dataset.
     bool ADODataSet1FilterRecord(int fetchedRow);
+    // The rule applied to the dataset's fetched rows at once: keeps those the rule accepts.
+    void filterRows(std::vector<int>& fetchedRows);
 
     // Highlights a cell drawn the ordinary way when its text begins with the box's text: the
     // cell is filled with its background, the beginning as long as the text is written in pure
@@ -53,6 +55,8 @@ public:
     // the grid's font and colour (also on the selected cell) from the width of that beginning
     // on, clipped to the cell.
     void DBGrid1DrawColumnCell(const DBGrid::DrawCell& cell);
+    // Whether a cell's text begins with the box's text, the box holding some.
+    bool highlights(const DBGrid::DrawCell& cell) const;
 
     // Builds the upper-cased copy now (fetching the rows), so that the first keystroke after a
     // re-query does not pay for it.
@@ -65,8 +69,9 @@ private:
     void resync(int fetchedRow);
     void indexRow(int fetchedRow);
     QString fetchedText(int fetchedRow, int field);
+    bool fieldBeginsWith(int fetchedRow, int field);
     bool rowMatches(int fetchedRow);
-    bool cellMatches(int fetchedRow, int field, std::uint64_t head);
+    bool acceptIndexed(int fetchedRow); // the rule, once the copy is built
 
     void paintHighlight(QPainter& painter, const QRect& cell, const QString& text, int length,
                         const QColor& background);
@@ -85,7 +90,6 @@ private:
     QFont font_;
     QFont bold_;
     std::unique_ptr<QFontMetrics> boldMetrics_;
-    int ascent_ = 0;
 
     // Per fetched row and field: the first four characters upper-cased, zero-padded.
     bool indexed_ = false;

@@ -323,7 +323,8 @@ private slots:
         }
     }
 
-    // The filter switch: off shows every row, on applies the rule; the cursor goes to the first.
+    // The filter switch: off shows every row, on applies the rule; the cursor goes to the
+    // first. Catches a deleted row coming back when the switch rebuilds the list.
     void filterSwitch() {
         Dataset* d = patients();
         d->last();
@@ -337,6 +338,14 @@ private slots:
         d->setFiltered(false);
         QCOMPARE(d->recordCount(), 3);
         QCOMPARE(d->recNo(), 0);
+
+        d->setFiltered(true);
+        d->remove(); // Bruno
+        d->setFiltered(false);
+        QCOMPARE(d->recordCount(), 2);
+        d->setFiltered(true);
+        QCOMPARE(d->recordCount(), 1);
+        QVERIFY(d->fieldByName("nome").asString() != "Bruno");
     }
 
     // A row scope (a grid drawing one cell): catches fields reading the cursor's row instead

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -26,6 +27,16 @@ struct Drawn {
     DBGrid::DrawState state;
     QString fieldText;
     QColor brush;
+};
+
+// A grid whose lines the view draws with its own pen, as a reference for the grid's.
+class ViewLinesGrid : public DBGrid {
+public:
+    using DBGrid::DBGrid;
+    void useViewLines() { setGridStyle(Qt::SolidLine); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override { QTableView::paintEvent(event); }
 };
 
 } // namespace
@@ -366,6 +377,36 @@ private slots:
         QVERIFY(Dm2->ADOConsulta->fieldByName("Data").isNull());
         QVERIFY(!messages::guarded([] { Dm2->ADOConsulta->post(); }));
         QCOMPARE(folder->scalar("select count(*) from Consultas").toInt(), 0);
+    }
+
+    // Catches grid lines that the grid fills itself a pixel off the view's own, or missing
+    // from a repaint of part of the grid or of a grid scrolled sideways.
+    void gridLinesAreTheViewsOwn() {
+        showGrid(Dm2->DataSource7);
+        auto* reference = new ViewLinesGrid(Dm2->DataSource7, window.get());
+        reference->useViewLines();
+        reference->setGeometry(grid->geometry());
+        reference->show();
+        nome->setFocus(); // neither grid draws a focused cell
+        const auto render = [](DBGrid* g, const QRegion& region) {
+            QImage image(g->viewport()->size(), QImage::Format_RGB32);
+            image.fill(Qt::black);
+            g->viewport()->render(&image, {}, region);
+            return image;
+        };
+        const QRect whole = grid->viewport()->rect();
+        const QRegion parts = QRegion(7, 5, 90, 30) + QRegion(120, 22, 200, 41);
+        for (int scrolled : {0, 37}) {
+            grid->horizontalScrollBar()->setValue(scrolled);
+            reference->horizontalScrollBar()->setValue(scrolled);
+            for (const QRegion& region : {QRegion(whole), parts})
+                QCOMPARE(render(grid, region), render(reference, region));
+        }
+        // Lines were drawn at all: the right edge of the first column, on a row.
+        const QImage image = render(grid, whole);
+        const int x = grid->columnViewportPosition(0) + grid->columnWidth(0) - 1;
+        QVERIFY(image.pixelColor(x, grid->rowHeight(0) / 2) !=
+                grid->palette().color(QPalette::Base));
     }
 
     // Catches work in proportion to the row count: a model reset (or a full repaint of rows)
