@@ -115,6 +115,44 @@ private:
     DBGrid* grid_;
 };
 
+// The titles row. Its height hint is measured from the titles' text, and the view asks for it
+// after every change of the rows (each keystroke of a search); it is kept until the titles,
+// the font or the style change.
+class TitleHeader : public QHeaderView {
+public:
+    explicit TitleHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+    QSize sizeHint() const override {
+        if (!hint_.isValid())
+            hint_ = QHeaderView::sizeHint();
+        return hint_;
+    }
+
+    void titlesChanged() {
+        hint_ = QSize();
+        updateGeometry();
+    }
+
+protected:
+    // A font reaches the viewport first, and the view measures again from there.
+    bool viewportEvent(QEvent* event) override {
+        forgetOn(event);
+        return QHeaderView::viewportEvent(event);
+    }
+    bool event(QEvent* event) override {
+        forgetOn(event);
+        return QHeaderView::event(event);
+    }
+
+private:
+    void forgetOn(QEvent* event) {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            hint_ = QSize();
+    }
+
+    mutable QSize hint_;
+};
+
 // Draws the cells through the grid and gives them a plain line editor limited to the
 // column's width.
 class GridDelegate : public QStyledItemDelegate {
@@ -165,6 +203,7 @@ private:
 DBGrid::DBGrid(db::DataSource* source, QWidget* parent)
     : QTableView(parent), link_(new BoundLink(this, nullptr)), model_(new DatasetModel(this)) {
     setVerticalHeader(new IndicatorHeader(this));
+    setHorizontalHeader(new TitleHeader(this));
     setModel(model_);
     setItemDelegate(new GridDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -243,6 +282,7 @@ void DBGrid::columnsChanged() {
     if (names == columnNames_)
         return; // a re-query of the same columns keeps the widths the user dragged
     columnNames_ = names;
+    static_cast<TitleHeader*>(horizontalHeader())->titlesChanged();
     const QFontMetrics rows(font());
     const QFontMetrics titles(titleFont());
     db::Dataset* d = dataset();

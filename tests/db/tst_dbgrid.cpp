@@ -379,6 +379,17 @@ private slots:
         QCOMPARE(folder->scalar("select count(*) from Consultas").toInt(), 0);
     }
 
+    // Catches the titles row keeping its measured height after the title font grows.
+    void titleRowFollowsItsFont() {
+        showGrid(Dm2->DataSource7);
+        const int before = grid->horizontalHeader()->height();
+        QVERIFY(before > 0);
+        QFont big = grid->titleFont();
+        big.setPointSize(big.pointSize() * 3);
+        grid->setTitleFont(big);
+        QTRY_VERIFY(grid->horizontalHeader()->height() > before * 2);
+    }
+
     // Catches grid lines that the grid fills itself a pixel off the view's own, or missing
     // from a repaint of part of the grid or of a grid scrolled sideways.
     void gridLinesAreTheViewsOwn() {
