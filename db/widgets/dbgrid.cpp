@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -71,10 +72,7 @@ public:
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
-        // The style's section drawing leaves an empty clip behind.
-        painter->save();
-        QHeaderView::paintSection(painter, rect, logicalIndex);
-        painter->restore();
+        paintEmptySection(painter, rect, logicalIndex);
         db::Dataset* d = grid_->dataset();
         if (!d || !d->isOpen() || d->recNo() != logicalIndex)
             return;
@@ -112,6 +110,44 @@ protected:
     }
 
 private:
+    // The style's section, kept as a picture: every visible section is repainted at each
+    // keystroke of a search, and all but one look alike.
+    void paintEmptySection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+        QStyleOptionHeader option;
+        initStyleOptionForIndex(&option, logicalIndex);
+        const Look look{rect.size(), int(option.position), int(option.state), palette().cacheKey(),
+                        devicePixelRatioF()};
+        auto kept = std::find_if(sections_.begin(), sections_.end(),
+                                 [&](const Kept& k) { return k.look == look; });
+        if (kept == sections_.end()) {
+            if (sections_.size() >= 16)
+                sections_.clear();
+            QPixmap section((QSizeF(rect.size()) * look.ratio).toSize());
+            section.setDevicePixelRatio(look.ratio);
+            section.fill(Qt::transparent);
+            QPainter onSection(&section);
+            QHeaderView::paintSection(&onSection, QRect(QPoint(0, 0), rect.size()), logicalIndex);
+            onSection.end();
+            kept = sections_.insert(sections_.end(), {look, section});
+        }
+        painter->drawPixmap(rect.topLeft(), kept->section);
+    }
+
+    // What a section's picture depends on.
+    struct Look {
+        QSize size;
+        int position;
+        int state;
+        qint64 palette;
+        qreal ratio;
+        bool operator==(const Look&) const = default;
+    };
+    struct Kept {
+        Look look;
+        QPixmap section;
+    };
+    mutable std::vector<Kept> sections_;
+
     DBGrid* grid_;
 };
 

@@ -234,9 +234,17 @@ void IncrementalSearch::paintHighlight(QPainter& painter, const QRect& cell, con
         bold_ = font_;
         bold_.setBold(true);
         boldMetrics_ = std::make_unique<QFontMetrics>(bold_);
+        prefixWidths_.clear();
     }
     const QString prefix = text.left(length);
-    const int width = boldMetrics_->horizontalAdvance(prefix);
+    // The beginnings drawn in a repaint are few (the text in its cases), measured once.
+    auto known = prefixWidths_.constFind(prefix);
+    if (known == prefixWidths_.cend()) {
+        if (prefixWidths_.size() >= 256)
+            prefixWidths_.clear();
+        known = prefixWidths_.insert(prefix, boldMetrics_->horizontalAdvance(prefix));
+    }
+    const int width = *known;
 
     // Written at the line's top rather than laid out in a rectangle: the same place for one
     // line, for much less work in a grid repainted at each keystroke.

@@ -15,6 +15,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
@@ -90,6 +91,7 @@ private:
     QFont font_;
     QFont bold_;
     std::unique_ptr<QFontMetrics> boldMetrics_;
+    QHash<QString, int> prefixWidths_; // bold widths of highlighted beginnings
 
     // Per fetched row and field: the first four characters upper-cased, zero-padded.
     bool indexed_ = false;

@@ -202,6 +202,32 @@ private slots:
         QVERIFY(inserting != browsing && inserting != editing && inserting != section(0));
     }
 
+    // Catches unmarked indicator sections, kept as pictures, that differ from the style's own
+    // sections (first, middle and last of the column).
+    void indicatorSectionsAreTheStyles() {
+        showGrid(Dm2->DataSource7);
+        QHeaderView* indicator = grid->verticalHeader();
+        QHeaderView plain(Qt::Vertical, window.get());
+        plain.setModel(grid->model());
+        plain.setSectionResizeMode(QHeaderView::Fixed);
+        plain.setDefaultSectionSize(indicator->defaultSectionSize());
+        plain.setMinimumSectionSize(1);
+        plain.setSectionsClickable(false);
+        plain.setHighlightSections(false);
+        plain.setGeometry(600, 0, indicator->width(), indicator->height());
+        plain.show();
+        key(Qt::Key_Down);                        // the mark on row 1
+        for (int round = 0; round < 2; ++round) { // drawn, then from the pictures
+            const QImage mine = indicator->viewport()->grab().toImage();
+            const QImage theirs = plain.viewport()->grab().toImage();
+            for (int row : {0, 2}) {
+                const QRect r(0, indicator->sectionViewportPosition(row), indicator->width(),
+                              indicator->sectionSize(row));
+                QCOMPARE(mine.copy(r), theirs.copy(r));
+            }
+        }
+    }
+
     // Catches Tab trapped in the grid: it moves between cells, and leaves past the last one.
     void tabMovesThenLeaves() {
         showGrid(Dm2->DataSource7);
