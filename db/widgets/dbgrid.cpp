@@ -54,6 +54,63 @@ int displayChars(const db::ColumnInfo& column) {
 
 } // namespace
 
+// Header sections as the style draws them, kept as pictures by what they look like: every
+// visible section is repainted when the rows change (each keystroke of a search), and most
+// look alike or as before.
+class SectionPictures {
+public:
+    // Draws the section described by `option` at `rect` from its picture, first drawn by
+    // `draw` at the origin.
+    void paint(const QHeaderView& header, QPainter* painter, const QRect& rect,
+               const QStyleOptionHeader& option,
+               const std::function<void(QPainter*, const QRect&)>& draw) {
+        const Look look{rect.size(),
+                        int(option.position),
+                        int(option.state),
+                        header.palette().cacheKey(),
+                        header.devicePixelRatioF(),
+                        option.text,
+                        header.viewport()->font()};
+        auto kept = std::find_if(pictures_.begin(), pictures_.end(),
+                                 [&](const Kept& k) { return k.look == look; });
+        if (kept == pictures_.end()) {
+            if (pictures_.size() >= 32)
+                pictures_.clear();
+            QPixmap picture((QSizeF(rect.size()) * look.ratio).toSize());
+            picture.setDevicePixelRatio(look.ratio);
+            picture.fill(Qt::transparent);
+            // Begun as a painter on the header's viewport would be.
+            QPainter onPicture(&picture);
+            const QWidget* viewport = header.viewport();
+            onPicture.setFont(viewport->font());
+            onPicture.setPen(viewport->palette().color(viewport->foregroundRole()));
+            onPicture.setLayoutDirection(viewport->layoutDirection());
+            draw(&onPicture, QRect(QPoint(0, 0), rect.size()));
+            onPicture.end();
+            kept = pictures_.insert(pictures_.end(), {look, picture});
+        }
+        painter->drawPixmap(rect.topLeft(), kept->picture);
+    }
+
+private:
+    // What a section's picture depends on.
+    struct Look {
+        QSize size;
+        int position;
+        int state;
+        qint64 palette;
+        qreal ratio;
+        QString text;
+        QFont font;
+        bool operator==(const Look&) const = default;
+    };
+    struct Kept {
+        Look look;
+        QPixmap picture;
+    };
+    std::vector<Kept> pictures_;
+};
+
 // The indicator column: marks the current row, and differently a row being edited (a text
 // cursor) or inserted (a star).
 class IndicatorHeader : public QHeaderView {
@@ -110,44 +167,15 @@ protected:
     }
 
 private:
-    // The style's section, kept as a picture: every visible section is repainted at each
-    // keystroke of a search, and all but one look alike.
     void paintEmptySection(QPainter* painter, const QRect& rect, int logicalIndex) const {
         QStyleOptionHeader option;
         initStyleOptionForIndex(&option, logicalIndex);
-        const Look look{rect.size(), int(option.position), int(option.state), palette().cacheKey(),
-                        devicePixelRatioF()};
-        auto kept = std::find_if(sections_.begin(), sections_.end(),
-                                 [&](const Kept& k) { return k.look == look; });
-        if (kept == sections_.end()) {
-            if (sections_.size() >= 16)
-                sections_.clear();
-            QPixmap section((QSizeF(rect.size()) * look.ratio).toSize());
-            section.setDevicePixelRatio(look.ratio);
-            section.fill(Qt::transparent);
-            QPainter onSection(&section);
-            QHeaderView::paintSection(&onSection, QRect(QPoint(0, 0), rect.size()), logicalIndex);
-            onSection.end();
-            kept = sections_.insert(sections_.end(), {look, section});
-        }
-        painter->drawPixmap(rect.topLeft(), kept->section);
+        pictures_.paint(*this, painter, rect, option, [&](QPainter* p, const QRect& r) {
+            QHeaderView::paintSection(p, r, logicalIndex);
+        });
     }
 
-    // What a section's picture depends on.
-    struct Look {
-        QSize size;
-        int position;
-        int state;
-        qint64 palette;
-        qreal ratio;
-        bool operator==(const Look&) const = default;
-    };
-    struct Kept {
-        Look look;
-        QPixmap section;
-    };
-    mutable std::vector<Kept> sections_;
-
+    mutable SectionPictures pictures_;
     DBGrid* grid_;
 };
 
@@ -170,6 +198,14 @@ public:
     }
 
 protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        QStyleOptionHeader option;
+        initStyleOptionForIndex(&option, logicalIndex);
+        pictures_.paint(*this, painter, rect, option, [&](QPainter* p, const QRect& r) {
+            QHeaderView::paintSection(p, r, logicalIndex);
+        });
+    }
+
     // A font reaches the viewport first, and the view measures again from there.
     bool viewportEvent(QEvent* event) override {
         forgetOn(event);
@@ -187,6 +223,7 @@ private:
     }
 
     mutable QSize hint_;
+    mutable SectionPictures pictures_;
 };
 
 // Draws the cells through the grid and gives them a plain line editor limited to the

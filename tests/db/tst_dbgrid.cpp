@@ -202,29 +202,45 @@ private slots:
         QVERIFY(inserting != browsing && inserting != editing && inserting != section(0));
     }
 
-    // Catches unmarked indicator sections, kept as pictures, that differ from the style's own
-    // sections (first, middle and last of the column).
-    void indicatorSectionsAreTheStyles() {
+    // Catches header sections, kept as pictures, that differ from the style's own: the
+    // unmarked indicator sections (first and last of the column) and the titles, in a title
+    // font of their own.
+    void headerSectionsAreTheStyles() {
         showGrid(Dm2->DataSource7);
+        QFont titles = grid->font();
+        titles.setBold(true);
+        titles.setPointSize(titles.pointSize() + 3);
+        grid->setTitleFont(titles);
+        // A plain header over the same sections, below the grid.
+        const auto plainBeside = [&](QHeaderView* mine) {
+            auto* plain = new QHeaderView(mine->orientation(), window.get());
+            plain->setModel(grid->model());
+            plain->setFont(mine->font());
+            plain->setMinimumSectionSize(1);
+            plain->setDefaultSectionSize(mine->defaultSectionSize());
+            plain->setDefaultAlignment(mine->defaultAlignment());
+            plain->setSectionsClickable(false);
+            plain->setHighlightSections(false);
+            for (int i = 0; i < mine->count(); ++i)
+                plain->resizeSection(i, mine->sectionSize(i));
+            plain->setGeometry(QRect(QPoint(0, 300), mine->size()));
+            plain->show();
+            return plain;
+        };
         QHeaderView* indicator = grid->verticalHeader();
-        QHeaderView plain(Qt::Vertical, window.get());
-        plain.setModel(grid->model());
-        plain.setSectionResizeMode(QHeaderView::Fixed);
-        plain.setDefaultSectionSize(indicator->defaultSectionSize());
-        plain.setMinimumSectionSize(1);
-        plain.setSectionsClickable(false);
-        plain.setHighlightSections(false);
-        plain.setGeometry(600, 0, indicator->width(), indicator->height());
-        plain.show();
+        QHeaderView* title = grid->horizontalHeader();
+        QHeaderView* plainIndicator = plainBeside(indicator);
+        QHeaderView* plainTitle = plainBeside(title);
         key(Qt::Key_Down);                        // the mark on row 1
         for (int round = 0; round < 2; ++round) { // drawn, then from the pictures
             const QImage mine = indicator->viewport()->grab().toImage();
-            const QImage theirs = plain.viewport()->grab().toImage();
+            const QImage theirs = plainIndicator->viewport()->grab().toImage();
             for (int row : {0, 2}) {
                 const QRect r(0, indicator->sectionViewportPosition(row), indicator->width(),
                               indicator->sectionSize(row));
                 QCOMPARE(mine.copy(r), theirs.copy(r));
             }
+            QCOMPARE(title->viewport()->grab().toImage(), plainTitle->viewport()->grab().toImage());
         }
     }
 
