@@ -337,6 +337,7 @@ void Dataset::open() {
                 QStringLiteral("%1: Field '%2' not found").arg(objectName(), required));
     }
     columns_ = std::move(columns);
+    baseTable_ = findBaseTable(); // asked for each cell a grid draws
     displayFormats_.assign(columns_.size(), QString());
     for (const auto& f : formatByColumn_) {
         const int i = fieldIndex(f.first);
@@ -471,6 +472,7 @@ void Dataset::close() {
     deletedRows_ = 0;
     visible_.clear();
     columns_.clear();
+    baseTable_.clear();
     displayFormats_.clear();
     pending_ = Row();
     original_ = Row();
@@ -513,6 +515,11 @@ bool Dataset::canModify() const {
 }
 
 QString Dataset::baseTable() const {
+    return baseTable_;
+}
+
+// The one table the columns come from, or none when they come from several (or none).
+QString Dataset::findBaseTable() const {
     QString table;
     for (const ColumnInfo& c : columns_) {
         if (c.table.isEmpty())

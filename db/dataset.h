@@ -212,6 +212,7 @@ private:
     Error notInEditMode() const;
     QString whereForRow(const Row& original, QVariantList* binds) const;
     QString baseTable() const;
+    QString findBaseTable() const;
     void execute(const QString& sql, const QVariantList& binds, qint64* insertId = nullptr);
 
     QSqlDatabase db_;
@@ -220,6 +221,7 @@ private:
     QStringList required_;
     std::vector<std::pair<QString, QVariant>> params_;
     std::vector<ColumnInfo> columns_;
+    QString baseTable_; // of columns_
     std::vector<QString> displayFormats_;
     std::vector<std::pair<QString, QString>> formatByColumn_;
     std::vector<Row> rows_;
