@@ -143,7 +143,8 @@ public:
     bool filtered() const { return filtered_; }
     void setFiltered(bool on);
     // A cheaper rule for callers that keep derived data per fetched row: it is given the
-    // fetched rows in result order and keeps, in that order, those it accepts. Asked once for
+    // fetched rows in result order (ascending indices) and keeps, in that order, those it
+    // accepts. Asked once for
     // the whole list instead of once per row; when set, it is used instead of the accept rule.
     using IndexedRule = std::function<void(std::vector<int>& fetchedRows)>;
     void setIndexedRule(IndexedRule rule) { indexedRule_ = std::move(rule); }

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QTime>
+#include <algorithm>
+#include <iterator>
 
 namespace corvalen {
 
@@ -133,11 +135,40 @@ void IncrementalSearch::invalidate() {
     indexed_ = false;
     heads_.clear();
     rejectedBy_.clear();
+    byFirst_.clear();
+    byFirstBuilt_ = false;
 }
 
 void IncrementalSearch::prepare() {
-    if (dataset_ && dataset_->isOpen())
+    if (dataset_ && dataset_->isOpen()) {
         ensureIndex();
+        ensureByFirst();
+    }
+}
+
+void IncrementalSearch::ensureByFirst() {
+    if (byFirstBuilt_)
+        return;
+    for (std::vector<int>& rows : byFirst_)
+        rows.clear();
+    const std::size_t fields = std::size_t(fields_);
+    for (std::size_t r = 0; r < rejectedBy_.size(); ++r) {
+        const std::uint64_t* heads = heads_.data() + r * fields;
+        for (std::size_t f = 0; f < fields; ++f) {
+            const char16_t first = char16_t(heads[f] & 0xffff);
+            if (first == 0)
+                continue;      // an empty field
+            bool seen = false; // the row is listed once under each first letter
+            for (std::size_t g = 0; g < f; ++g)
+                seen = seen || char16_t(heads[g] & 0xffff) == first;
+            if (seen)
+                continue;
+            if (first >= byFirst_.size())
+                byFirst_.resize(std::size_t(first) + 1);
+            byFirst_[first].push_back(int(r));
+        }
+    }
+    byFirstBuilt_ = true;
 }
 
 void IncrementalSearch::ensureIndex() {
@@ -157,6 +188,7 @@ void IncrementalSearch::ensureIndex() {
 void IncrementalSearch::resync(int fetchedRow) {
     if (!indexed_)
         return;
+    byFirstBuilt_ = false;
     const std::size_t before = rejectedBy_.size();
     const int rows = dataset_->fetchedCount();
     heads_.resize(std::size_t(rows) * std::size_t(fields_), 0);
@@ -213,7 +245,27 @@ bool IncrementalSearch::ADODataSet1FilterRecord(int fetchedRow) {
 
 void IncrementalSearch::filterRows(std::vector<int>& fetchedRows) {
     ensureIndex();
-    std::erase_if(fetchedRows, [this](int row) { return !acceptIndexed(row); });
+    if (search_.size() == 1 && !searchHasNul_)
+        acceptByFirst(fetchedRows);
+    else
+        std::erase_if(fetchedRows, [this](int row) { return !acceptIndexed(row); });
+}
+
+// A text of one unit keeps the rows listed under it, without reading any row. Every other row
+// is marked as rejected by it, so that the next keystroke passes over them.
+void IncrementalSearch::acceptByFirst(std::vector<int>& fetchedRows) {
+    ensureByFirst();
+    const char16_t first = search_.at(0).unicode();
+    static const std::vector<int> none;
+    const std::vector<int>& listed = first < byFirst_.size() ? byFirst_[first] : none;
+    std::vector<int> accepted;
+    accepted.reserve(std::min(listed.size(), fetchedRows.size()));
+    std::set_intersection(fetchedRows.begin(), fetchedRows.end(), listed.begin(), listed.end(),
+                          std::back_inserter(accepted));
+    std::fill(rejectedBy_.begin(), rejectedBy_.end(), searchId_);
+    for (const int row : accepted)
+        rejectedBy_[std::size_t(row)] = 0;
+    fetchedRows.swap(accepted);
 }
 
 bool IncrementalSearch::highlights(const DBGrid::DrawCell& cell) const {

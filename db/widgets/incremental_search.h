@@ -73,6 +73,8 @@ private:
     bool fieldBeginsWith(int fetchedRow, int field);
     bool rowMatches(int fetchedRow);
     bool acceptIndexed(int fetchedRow); // the rule, once the copy is built
+    void ensureByFirst();
+    void acceptByFirst(std::vector<int>& fetchedRows);
 
     void paintHighlight(QPainter& painter, const QRect& cell, const QString& text, int length,
                         const QColor& background);
@@ -101,6 +103,9 @@ private:
     // Per fetched row: the id of the search text that last rejected it, 0 when none. A row
     // rejected by a text cannot pass any extension of it while its fields stay unchanged.
     std::vector<std::uint32_t> rejectedBy_;
+    // Per upper-cased first unit: the fetched rows with a field beginning with it, ascending.
+    std::vector<std::vector<int>> byFirst_;
+    bool byFirstBuilt_ = false;
     std::vector<QString> history_;  // search texts by id (id 0 unused)
     std::vector<char> extendsText_; // per id: the current text extends that one
     std::uint32_t searchId_ = 0;
