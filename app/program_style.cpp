@@ -17,11 +17,12 @@ ProgramStyle::ProgramStyle() {
 
 void ProgramStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                  QPainter* painter, const QWidget* widget) const {
-    const QTransform& at = painter->transform();
-    const bool wholePixels = at.type() <= QTransform::TxTranslate &&
-                             at.dx() == std::round(at.dx()) && at.dy() == std::round(at.dy());
+    const auto wholePixels = [](const QTransform& at) {
+        return at.type() <= QTransform::TxTranslate && at.dx() == std::round(at.dx()) &&
+               at.dy() == std::round(at.dy());
+    };
     if (element != PE_FrameLineEdit || !keepsFrames_ || !option || option->rect.isEmpty() ||
-        !wholePixels) {
+        !wholePixels(painter->transform())) {
         QProxyStyle::drawPrimitive(element, option, painter, widget);
         return;
     }

@@ -144,8 +144,8 @@ public:
     void setFiltered(bool on);
     // A cheaper rule for callers that keep derived data per fetched row: it is given the
     // fetched rows in result order (ascending indices) and keeps, in that order, those it
-    // accepts. Asked once for
-    // the whole list instead of once per row; when set, it is used instead of the accept rule.
+    // accepts. Asked once for the whole list instead of once per row; when set, it is used
+    // instead of the accept rule.
     using IndexedRule = std::function<void(std::vector<int>& fetchedRows)>;
     void setIndexedRule(IndexedRule rule) { indexedRule_ = std::move(rule); }
     // Rows fetched in memory, in result order (fetches them), for derived data.

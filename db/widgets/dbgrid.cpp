@@ -54,23 +54,20 @@ int displayChars(const db::ColumnInfo& column) {
 
 } // namespace
 
-// Header sections as the style draws them, kept as pictures by what they look like: every
-// visible section is repainted when the rows change (each keystroke of a search), and most
-// look alike or as before.
-class SectionPictures {
+// A header whose sections are the style's drawing kept as pictures, by what they look like:
+// every visible section is repainted when the rows change (each keystroke of a search), and
+// most look alike or as before.
+class PicturedHeader : public QHeaderView {
 public:
-    // Draws the section described by `option` at `rect` from its picture, first drawn by
-    // `draw` at the origin.
-    void paint(const QHeaderView& header, QPainter* painter, const QRect& rect,
-               const QStyleOptionHeader& option,
-               const std::function<void(QPainter*, const QRect&)>& draw) {
-        const Look look{rect.size(),
-                        int(option.position),
-                        int(option.state),
-                        header.palette().cacheKey(),
-                        header.devicePixelRatioF(),
-                        option.text,
-                        header.viewport()->font()};
+    using QHeaderView::QHeaderView;
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        QStyleOptionHeader option;
+        initStyleOptionForIndex(&option, logicalIndex);
+        const Look look{rect.size(),          int(option.position), int(option.state),
+                        palette().cacheKey(), devicePixelRatioF(),  option.text,
+                        viewport()->font()};
         auto kept = std::find_if(pictures_.begin(), pictures_.end(),
                                  [&](const Kept& k) { return k.look == look; });
         if (kept == pictures_.end()) {
@@ -79,13 +76,12 @@ public:
             QPixmap picture((QSizeF(rect.size()) * look.ratio).toSize());
             picture.setDevicePixelRatio(look.ratio);
             picture.fill(Qt::transparent);
-            // Begun as a painter on the header's viewport would be.
+            // Begun as a painter on the viewport would be.
             QPainter onPicture(&picture);
-            const QWidget* viewport = header.viewport();
-            onPicture.setFont(viewport->font());
-            onPicture.setPen(viewport->palette().color(viewport->foregroundRole()));
-            onPicture.setLayoutDirection(viewport->layoutDirection());
-            draw(&onPicture, QRect(QPoint(0, 0), rect.size()));
+            onPicture.setFont(viewport()->font());
+            onPicture.setPen(viewport()->palette().color(viewport()->foregroundRole()));
+            onPicture.setLayoutDirection(viewport()->layoutDirection());
+            QHeaderView::paintSection(&onPicture, QRect(QPoint(0, 0), rect.size()), logicalIndex);
             onPicture.end();
             kept = pictures_.insert(pictures_.end(), {look, picture});
         }
@@ -108,14 +104,14 @@ private:
         Look look;
         QPixmap picture;
     };
-    std::vector<Kept> pictures_;
+    mutable std::vector<Kept> pictures_;
 };
 
 // The indicator column: marks the current row, and differently a row being edited (a text
 // cursor) or inserted (a star).
-class IndicatorHeader : public QHeaderView {
+class IndicatorHeader : public PicturedHeader {
 public:
-    explicit IndicatorHeader(DBGrid* grid) : QHeaderView(Qt::Vertical, grid), grid_(grid) {
+    explicit IndicatorHeader(DBGrid* grid) : PicturedHeader(Qt::Vertical, grid), grid_(grid) {
         setSectionResizeMode(QHeaderView::Fixed);
         setSectionsClickable(false);
         setHighlightSections(false);
@@ -129,7 +125,7 @@ public:
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
-        paintEmptySection(painter, rect, logicalIndex);
+        PicturedHeader::paintSection(painter, rect, logicalIndex);
         db::Dataset* d = grid_->dataset();
         if (!d || !d->isOpen() || d->recNo() != logicalIndex)
             return;
@@ -167,28 +163,19 @@ protected:
     }
 
 private:
-    void paintEmptySection(QPainter* painter, const QRect& rect, int logicalIndex) const {
-        QStyleOptionHeader option;
-        initStyleOptionForIndex(&option, logicalIndex);
-        pictures_.paint(*this, painter, rect, option, [&](QPainter* p, const QRect& r) {
-            QHeaderView::paintSection(p, r, logicalIndex);
-        });
-    }
-
-    mutable SectionPictures pictures_;
     DBGrid* grid_;
 };
 
 // The titles row. Its height hint is measured from the titles' text, and the view asks for it
 // after every change of the rows (each keystroke of a search); it is kept until the titles,
 // the font or the style change.
-class TitleHeader : public QHeaderView {
+class TitleHeader : public PicturedHeader {
 public:
-    explicit TitleHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+    explicit TitleHeader(QWidget* parent) : PicturedHeader(Qt::Horizontal, parent) {}
 
     QSize sizeHint() const override {
         if (!hint_.isValid())
-            hint_ = QHeaderView::sizeHint();
+            hint_ = PicturedHeader::sizeHint();
         return hint_;
     }
 
@@ -198,22 +185,14 @@ public:
     }
 
 protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
-        QStyleOptionHeader option;
-        initStyleOptionForIndex(&option, logicalIndex);
-        pictures_.paint(*this, painter, rect, option, [&](QPainter* p, const QRect& r) {
-            QHeaderView::paintSection(p, r, logicalIndex);
-        });
-    }
-
     // A font reaches the viewport first, and the view measures again from there.
     bool viewportEvent(QEvent* event) override {
         forgetOn(event);
-        return QHeaderView::viewportEvent(event);
+        return PicturedHeader::viewportEvent(event);
     }
     bool event(QEvent* event) override {
         forgetOn(event);
-        return QHeaderView::event(event);
+        return PicturedHeader::event(event);
     }
 
 private:
@@ -223,7 +202,6 @@ private:
     }
 
     mutable QSize hint_;
-    mutable SectionPictures pictures_;
 };
 
 // Draws the cells through the grid and gives them a plain line editor limited to the

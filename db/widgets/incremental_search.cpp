@@ -91,7 +91,8 @@ IncrementalSearch::IncrementalSearch(QLineEdit* edit, db::Dataset* dataset, DBGr
             [this] { messages::guarded([this] { Edit1Change(); }); });
     connect(grid, &DBGrid::drawColumnCell, this, &IncrementalSearch::DBGrid1DrawColumnCell);
     // A highlighted cell is painted over entirely.
-    grid->setCoverTest([this](const DBGrid::DrawCell& cell) { return highlights(cell); });
+    grid->setCoverTest(
+        [this](const DBGrid::DrawCell& cell) { return highlighted(cell).has_value(); });
 }
 
 void IncrementalSearch::Edit1Change() {
@@ -268,14 +269,19 @@ void IncrementalSearch::acceptByFirst(std::vector<int>& fetchedRows) {
     fetchedRows.swap(accepted);
 }
 
-bool IncrementalSearch::highlights(const DBGrid::DrawCell& cell) const {
+std::optional<QString> IncrementalSearch::highlighted(const DBGrid::DrawCell& cell) const {
     const QString search = edit_->text();
-    return !search.isEmpty() && beginsWithSearch(cell.field.asString(), search);
+    if (search.isEmpty())
+        return std::nullopt;
+    QString text = cell.field.asString();
+    if (!beginsWithSearch(text, search))
+        return std::nullopt;
+    return text;
 }
 
 void IncrementalSearch::DBGrid1DrawColumnCell(const DBGrid::DrawCell& cell) {
-    if (highlights(cell))
-        paintHighlight(*cell.canvas, cell.rect, cell.field.asString(), int(edit_->text().size()),
+    if (const std::optional<QString> text = highlighted(cell))
+        paintHighlight(*cell.canvas, cell.rect, *text, int(edit_->text().size()),
                        cell.canvas->brush().color());
 }
 

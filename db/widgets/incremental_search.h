@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLineEdit;
@@ -56,8 +57,8 @@ public:
     // the grid's font and colour (also on the selected cell) from the width of that beginning
     // on, clipped to the cell.
     void DBGrid1DrawColumnCell(const DBGrid::DrawCell& cell);
-    // Whether a cell's text begins with the box's text, the box holding some.
-    bool highlights(const DBGrid::DrawCell& cell) const;
+    // The cell's text when it begins with the box's text, the box holding some.
+    std::optional<QString> highlighted(const DBGrid::DrawCell& cell) const;
 
     // Builds the upper-cased copy now (fetching the rows), so that the first keystroke after a
     // re-query does not pay for it.
