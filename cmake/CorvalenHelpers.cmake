@@ -25,3 +25,33 @@ function(corvalen_test name)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
         TIMEOUT 300)
 endfunction()
+
+# corvalen_pkg(PREFIX module): an imported target PkgConfig::PREFIX whose link line is the one
+# the library's own pkg-config file declares. pkg-config lists the libraries of its
+# dependencies too; when one of them is not installed, CMake would pass a bare -lname and the
+# link would fail much later, so configuring stops here, naming the missing library.
+function(corvalen_pkg prefix module)
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(${prefix} REQUIRED IMPORTED_TARGET ${module})
+    set(missing "")
+    foreach(lib IN LISTS ${prefix}_LIBRARIES)
+        if(NOT pkgcfg_lib_${prefix}_${lib})
+            list(APPEND missing ${lib})
+        endif()
+    endforeach()
+    if(missing)
+        message(FATAL_ERROR "${module} declares libraries that are not installed: ${missing}. "
+                            "Install their development packages (scripts/install-deps.sh).")
+    endif()
+endfunction()
+
+# corvalen_plain_library(NAME header library): an imported target Corvalen::NAME for a library
+# that ships no pkg-config or CMake file (only a header and a shared library).
+function(corvalen_plain_library name header library)
+    find_path(${name}_INCLUDE_DIR ${header} REQUIRED)
+    find_library(${name}_LIBRARY ${library} REQUIRED)
+    add_library(Corvalen::${name} UNKNOWN IMPORTED)
+    set_target_properties(Corvalen::${name} PROPERTIES
+        IMPORTED_LOCATION "${${name}_LIBRARY}"
+        INTERFACE_INCLUDE_DIRECTORIES "${${name}_INCLUDE_DIR}")
+endfunction()
