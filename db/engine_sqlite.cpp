@@ -3,6 +3,7 @@
 #include "platform/error.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -194,7 +195,24 @@ void open(QSqlDatabase& db, const QString& filePath) {
     }
 }
 
+bool canRead(const QString& filePath) {
+    sqlite3* h = nullptr;
+    bool ok = sqlite3_open_v2(filePath.toUtf8().constData(), &h, SQLITE_OPEN_READONLY, nullptr) ==
+              SQLITE_OK;
+    ok = ok && sqlite3_exec(h, "PRAGMA schema_version", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(h);
+    return ok;
+}
+
 void createDatabase(const QString& filePath, const QStringList& statements) {
+    // The engine makes new files readable by the group only; an empty file made here takes the
+    // mode every file of this process gets, and the engine keeps it, as it does for the
+    // write-ahead log and its index, which copy the database file's mode.
+    if (!QFileInfo::exists(filePath)) {
+        QFile empty(filePath);
+        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            throw engineError(empty.errorString());
+    }
     sqlite3* h = nullptr;
     const QByteArray path = filePath.toUtf8();
     if (sqlite3_open_v2(path.constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,

@@ -1,6 +1,7 @@
 // corvalen-generate SCALE DATA_FOLDER: fills a prepared data folder with a synthetic clinic.
 
 #include "platform/error.h"
+#include "platform/sharing.h"
 #include "tools/generate.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QTextStream>
 
 int main(int argc, char** argv) {
+    corvalen::platform::shareNewFilesWithGroup();
     // The exam pictures are drawn off screen; no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "platform/messages.h"
+#include "platform/sharing.h"
 #include "tools/screenshot_windows.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 using namespace corvalen;
 
 int main(int argc, char** argv) {
+    platform::shareNewFilesWithGroup();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     Application app(argc, argv);
