@@ -2,6 +2,7 @@
 
 #include "app/about.h"
 #include "app/application.h"
+#include "app/data_access.h"
 #include "app/login.h"
 #include "app/main_window.h"
 #include "backup/backup.h"
@@ -10,8 +11,11 @@
 #include "consult/prescription_report.h"
 #include "consult/records_browser.h"
 #include "db/dm2.h"
+#include "db/session.h"
 #include "exams/exam.h"
 #include "exams/magnifier.h"
+#include "platform/messages.h"
+#include "platform/sharing.h"
 #include "registers/clinic.h"
 #include "registers/patient_editor.h"
 #include "registers/patient_list.h"
@@ -30,12 +34,22 @@
 namespace corvalen {
 
 void createWindows() {
+    // Before any file is made: the database's log, exam copies and rewritten configuration
+    // files must stay writable for the other staff accounts.
+    platform::shareNewFilesWithGroup();
     // The order matters: the main window fixes the folders, the login window disables the
     // main window's commands, and the data module needs the data folder.
     Form1 = new TForm1;
     Form3 = new TForm3(Form1);
+    // An account that may not work in the data folder is told once, here; the program then
+    // opens what it can read, and a database it cannot read is not opened at all, so that no
+    // second, less clear message follows.
+    const DataAccess access = checkDataAccess(session().dataFolder);
+    if (access.level != DataAccess::Level::Full)
+        messages::warning(dataAccessMessage(access, session().dataFolder, platform::accountName()));
     new TDm2;
-    Dm2->DataModuleCreate();
+    if (access.level != DataAccess::Level::None)
+        Dm2->DataModuleCreate();
     Form4 = new TForm4;
     Form5 = new TForm5;
     Form8 = new TForm8;

@@ -31,6 +31,11 @@ QString driverName();
 // file, or one that is not a database, raises an EOleException-kind error with a clear text.
 void open(QSqlDatabase& db, const QString& filePath);
 
+// Whether this account can read the database file: opens it read-only on a connection of its
+// own and reads its header. False also when the engine could read it only by writing beside it
+// (the write-ahead log's index) and the folder refuses that.
+bool canRead(const QString& filePath);
+
 // Creates a new, empty database file (for the preparation tool and test fixtures) and applies
 // statements to it.
 void createDatabase(const QString& filePath, const QStringList& statements);
