@@ -5,11 +5,14 @@ set -euo pipefail
 
 # libwmf's pkg-config file names libraries (-lexpat -ljpeg -lpng -lfreetype -lX11 -lz) whose
 # development packages libwmf-dev does not pull in; they are listed here after it.
+# The Debian package (scripts/package.sh and its test) needs dpkg-dev and file for its
+# dependencies (dpkg-shlibdeps), appstream and desktop-file-utils to check its menu entry.
 packages=(g++ make cmake ninja-build pkg-config qt6-base-dev qt6-pdf-dev qt6-svg-dev
           libqt6sql6-sqlite libsqlite3-dev sqlite3 libzip-dev libemf2svg-dev
           libwmf-dev libexpat1-dev libjpeg-dev libpng-dev libfreetype-dev libx11-dev zlib1g-dev
           xvfb xauth zip unzip poppler-utils
-          fonts-dejavu-core fonts-liberation fonts-urw-base35 fonts-wine)
+          fonts-dejavu-core fonts-liberation fonts-urw-base35 fonts-wine
+          dpkg-dev file appstream desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do
