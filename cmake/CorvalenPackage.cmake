@@ -33,12 +33,16 @@ endfunction()
 
 # Every executable of the program folder ships, so a new tool or helper program only has to be
 # built there, except the developers' own: the benchmarks, and the synthetic clinic generator,
-# which would mix invented patients into a clinic's real records. The program cannot start or
-# be prepared without corvalen and corvalen-prepare.
+# which would mix invented patients into a clinic's real records. The program cannot start, be
+# prepared or restore a backup without corvalen, corvalen-prepare and restaura.
 set(CORVALEN_DEVELOPMENT_EXECUTABLES corvalen-bench corvalen-generate)
 corvalen_program_executables(CORVALEN_PROGRAM_EXECUTABLES ${PROJECT_SOURCE_DIR})
 list(REMOVE_ITEM CORVALEN_PROGRAM_EXECUTABLES ${CORVALEN_DEVELOPMENT_EXECUTABLES})
-foreach(required corvalen corvalen-prepare)
+set(required_executables corvalen corvalen-prepare)
+if(TARGET restaura)
+    list(APPEND required_executables restaura)
+endif()
+foreach(required IN LISTS required_executables)
     if(NOT required IN_LIST CORVALEN_PROGRAM_EXECUTABLES)
         message(FATAL_ERROR "${required} is not built into the program folder")
     endif()
