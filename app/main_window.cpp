@@ -271,18 +271,18 @@ void TForm1::Sobre1Click() {
     Form24->showInFront();
 }
 
-// report: a new report window for each request, owned by the main window and never shown
-// itself; it lives, unseen, until the program ends. Its preview is the report window's part.
+// report: a new report object for each request, owned by the main window and never shown
+// itself; its preview opens and the command returns when the preview closes.
 void TForm1::Clientes1Click() {
-    new TForm17(this);
+    reports::printOnce<TForm17>(this);
 }
 
 void TForm1::Usurios1Click() {
-    new TForm20(this);
+    reports::printOnce<TForm20>(this);
 }
 
 void TForm1::MalaDireta1Click() {
-    new TForm19(this);
+    reports::printOnce<TForm19>(this);
 }
 
 void TForm1::Manual1Click() {

@@ -1,6 +1,7 @@
 #include "consult/consultation.h"
 
 #include "consult/exam_list.h"
+#include "consult/prescription_report.h"
 #include "consult/records_browser.h"
 #include "db/dm2.h"
 #include "db/session.h"
@@ -272,7 +273,7 @@ void TForm11::ToolButton4Click() {
             "Por favor salve primeiro a consulta para que a impressão possa ser realizada."));
         return;
     }
-    // The prescription printout is not built yet: a saved consultation has nothing to print.
+    printPrescription(this, DBEdit1->text());
 }
 
 void TForm11::ToolButton5Click() {

@@ -13,14 +13,15 @@ namespace corvalen::platform {
 enum class PickerKind {
     Picture, // open-picture dialog with a preview and the picture type list
     File,    // plain open dialog: accepts only an existing file
-    Folder   // folder picker
+    Folder,  // folder picker
+    SaveFile // save dialog: a new or existing file name, asking before replacing a file
 };
 
 struct PickerRequest {
     PickerKind kind;
     QString title;
     QString filter;      // type list ("Text (*.txt);;All (*)"), empty for folders
-    QString initialPath; // file name or folder shown first
+    QString initialPath; // file name or folder shown first (the suggested name when saving)
 };
 
 using PickerHook = std::function<std::optional<QString>(const PickerRequest&)>;

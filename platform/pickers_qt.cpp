@@ -62,6 +62,13 @@ std::optional<QString> pick(QWidget* owner, const PickerRequest& request) {
         if (!request.initialPath.isEmpty())
             dialog.selectFile(request.initialPath);
         break;
+    case PickerKind::SaveFile:
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(request.filter);
+        if (!request.initialPath.isEmpty())
+            dialog.selectFile(request.initialPath);
+        break;
     }
     if (request.kind == PickerKind::Picture)
         addPreview(dialog);

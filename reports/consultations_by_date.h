@@ -1,17 +1,18 @@
 #pragma once
-// The consultations by date report window.
+// The consultations between two dates (ADORelatData, queried by the consultation report window),
+// with their total.
 
-#include "db/widgets/form.h"
+#include "reports/report_form.h"
 
 namespace corvalen {
 
-class TForm23 : public Form {
+class TForm23 : public reports::ReportForm {
     Q_OBJECT
 public:
-    explicit TForm23(QWidget* owner = nullptr);
+    explicit TForm23(QObject* owner = nullptr);
 };
 
-// The start-up instance.
+// The start-up instance, never printed.
 extern TForm23* Form23;
 
 } // namespace corvalen

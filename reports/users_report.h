@@ -1,17 +1,17 @@
 #pragma once
-// The user list report window.
+// The user list report, from the shared dataset ADORelatUsers as it was read at start-up.
 
-#include "db/widgets/form.h"
+#include "reports/report_form.h"
 
 namespace corvalen {
 
-class TForm20 : public Form {
+class TForm20 : public reports::ReportForm {
     Q_OBJECT
 public:
-    explicit TForm20(QWidget* owner = nullptr);
+    explicit TForm20(QObject* owner = nullptr);
 };
 
-// The start-up instance.
+// The start-up instance, never printed.
 extern TForm20* Form20;
 
 } // namespace corvalen

@@ -15,6 +15,7 @@
 #include "reports/patients_report.h"
 #include "reports/users_report.h"
 #include "tests/app/app_fixture.h"
+#include "tests/reports/report_text.h"
 
 #include <QPushButton>
 
@@ -156,19 +157,38 @@ private slots:
         QCOMPARE(topLevelCount(cls), before);
     }
 
-    // Each report request creates a new, unseen report window owned by the main window.
-    void reportCommandsCreateAWindowEachTime() {
+    // Catches a report command that shows nothing, reuses an earlier report's pages, reads
+    // patients from a stale snapshot or re-reads the users, or leaves its report object
+    // behind: each request previews a report of its own, the patients read at that moment,
+    // the users as the shared dataset holds them, and returns once the preview has closed.
+    void reportCommandsPreviewANewReportEachTime() {
         logInAs("admin", "admin");
+        test::PreviewWatch watch;
         for (int i = 0; i < 2; ++i) {
             app->main->Clientes1->trigger();
             app->main->Usurios1->trigger();
             app->main->MalaDireta1->trigger();
+            if (i == 0) {
+                app->folder.exec(
+                    "insert into Pacientes (inscricao, nome) values (1, 'Paciente Novo')");
+                app->folder.exec("insert into Usuarios (cod, nome, senha, nivel, medico) values "
+                                 "(9, 'novo', 'x', 0, 'Usuário Novo')");
+            }
         }
-        QCOMPARE(app->main->findChildren<TForm17*>().size(), 2);
-        QCOMPARE(app->main->findChildren<TForm20*>().size(), 2);
-        QCOMPARE(app->main->findChildren<TForm19*>().size(), 2);
-        for (QDialog* d : app->main->findChildren<QDialog*>())
-            QVERIFY(!d->isVisible());
+        QStringList names;
+        for (const reports::LaidReport& report : watch.reports)
+            names << report.name;
+        QCOMPARE(names,
+                 QStringList({"Relatório de Pacientes", "Relação de Usuários", "Mala Direta",
+                              "Relatório de Pacientes", "Relação de Usuários", "Mala Direta"}));
+        QVERIFY(!test::reportTexts(watch.reports[0]).contains("Paciente Novo"));
+        QVERIFY(test::reportTexts(watch.reports[3]).contains("Paciente Novo"));
+        QVERIFY(test::reportTexts(watch.reports[5]).contains("Paciente Novo"));
+        QVERIFY(test::reportTexts(watch.reports[1]).contains("admin"));
+        QCOMPARE(test::reportTexts(watch.reports[4]), test::reportTexts(watch.reports[1]));
+        QVERIFY(app->main->findChildren<reports::ReportForm*>().isEmpty());
+        QCOMPARE(topLevelCount("corvalen::reports::PreviewWindow"), 0);
+        QVERIFY2(app->recorder.shown().empty(), qPrintable(app->recorder.last()));
     }
 
     // "Manual" hands the help page in the program folder to the shell and shows nothing.
