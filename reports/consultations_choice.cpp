@@ -124,20 +124,22 @@ void TForm21::Button1Click() {
 void TForm21::Button2Click() {
     switch (RadioGroup1->itemIndex()) {
     case 0:
-        byDate();
+        if (queryByDate())
+            reports::printOnce<TForm23>(this);
         break;
     case 1:
-        byProfessional();
+        queryByProfessional();
+        reports::printOnce<TForm22>(this);
         break;
     default:
         break; // nothing chosen: nothing happens
     }
 }
 
-void TForm21::byDate() {
+bool TForm21::queryByDate() {
     if (Data1->date() > Data2->date()) {
         messages::warning(QStringLiteral("A data inicial não pode ser superior a data final"));
-        return;
+        return false;
     }
     db::Dataset* data = Dm2->ADORelatData;
     data->setSql(consultationsQuery(
@@ -148,17 +150,16 @@ void TForm21::byDate() {
     data->setParameter(QStringLiteral("datafinal"),
                        Data2->date().toString(QStringLiteral("dd/MM/yyyy")));
     data->open();
-    reports::printOnce<TForm23>(this);
+    return true;
 }
 
-void TForm21::byProfessional() {
+void TForm21::queryByProfessional() {
     // The chosen professional's key as text; empty when none is chosen.
     const QString professional = BuscaProf->keyValue();
     db::Dataset* data = Dm2->ADORelatCProf;
     data->setSql(consultationsQuery(QStringLiteral("WHERE Consultas.Cod_med= :prof")));
     data->setParameter(QStringLiteral("prof"), professional);
     data->open();
-    reports::printOnce<TForm22>(this);
 }
 
 } // namespace corvalen

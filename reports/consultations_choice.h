@@ -34,10 +34,13 @@ public:
     void Button1Click();
     void Button2Click();
 
+    // The queries of "Gerar": the report's shared dataset re-queried with the window's dates
+    // (false, after the warning, when the first is later than the second) or professional.
+    bool queryByDate();
+    void queryByProfessional();
+
 private:
     void buildLayout();
-    void byDate();
-    void byProfessional();
 };
 
 // The start-up instance.

@@ -6,18 +6,33 @@
 #include "backup/backup.h"
 #include "consult/consultation.h"
 #include "consult/patient_selection.h"
+#include "consult/prescription_report.h"
 #include "consult/records_browser.h"
 #include "db/dataset.h"
 #include "db/session.h"
+#include "db/widgets/dblookupcombobox.h"
 #include "db/widgets/dbmemo.h"
+#include "db/widgets/dbradiogroup.h"
 #include "exams/exam.h"
 #include "exams/magnifier.h"
+#include "platform/picture.h"
+#include "platform/textfile.h"
 #include "registers/clinic.h"
 #include "registers/patient_editor.h"
 #include "registers/patient_list.h"
 #include "registers/user_editor.h"
 #include "registers/users_list.h"
+#include "reports/consultations_by_date.h"
+#include "reports/consultations_by_professional.h"
 #include "reports/consultations_choice.h"
+#include "reports/labels_report.h"
+#include "reports/patients_report.h"
+#include "reports/report_preview.h"
+#include "reports/users_report.h"
+
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QRadioButton>
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,6 +52,60 @@ int patientWithConsultations() {
         return 0;
     session().patient = {query.field(0).asInteger(), query.field(1).asString()};
     return session().patient.code;
+}
+
+// The first page of a report as its preview shows it, in a window large enough to read it.
+QWidget* reportPreview(reports::ReportForm* report) {
+    const std::unique_ptr<reports::ReportForm> owned(report);
+    owned->openData();
+    QWidget* preview = owned->openPreview();
+    if (preview)
+        preview->resize(1000, 1350);
+    return preview;
+}
+
+// The consultation report window with report `item` chosen ("Por Data", "Por Profissional"),
+// over the month of the latest consultation, or for the professional of the first one.
+void chooseReport(int item) {
+    db::Dataset latest(QStringLiteral("ScreenshotLatest"));
+    latest.setSql(
+        {QStringLiteral("SELECT max(Data) AS ultima, min(Cod_med) AS prof FROM Consultas")});
+    latest.open();
+    const QDate last = QDate::fromString(latest.field(0).asString().left(10), Qt::ISODate);
+    Form21->show();
+    Form21->RadioGroup1->findChildren<QRadioButton*>().at(item)->click();
+    if (last.isValid()) {
+        Form21->Data1->setDate(QDate(last.year(), last.month(), 1));
+        Form21->Data2->setDate(last);
+    }
+    // The lookup reads its list once it shows.
+    QCoreApplication::processEvents();
+    Form21->BuscaProf->setKeyValue(latest.field(1).asString());
+}
+
+// A prescription long enough for two pages, for the first consultation, with the logo that
+// logo.cfg names.
+QWidget* longPrescription() {
+    QStringList lines;
+    for (int week = 1; week <= 8; ++week) {
+        lines << QStringLiteral("Uso INT:") << QString()
+              << QStringLiteral(" Semana %1: Amoxicilina 500 mg, 1 cápsula de 8 em 8 horas, "
+                                "depois das refeições, por sete dias.")
+                     .arg(week)
+              << QStringLiteral("Dipirona 500 mg, 1 comprimido se houver dor ou febre.")
+              << QString();
+    }
+    db::Dataset consultation(QStringLiteral("ScreenshotConsultation"));
+    consultation.setSql(
+        {QStringLiteral("SELECT numero, :texto AS prontuario, cod_pac, inscricao, nome"),
+         QStringLiteral("FROM Consultas, Pacientes WHERE cod_pac=inscricao"),
+         QStringLiteral("ORDER BY numero")});
+    consultation.setParameter(QStringLiteral("texto"), lines.join(QStringLiteral("\r\n")));
+    consultation.open();
+    auto* report = new TForm18(nullptr, &consultation);
+    report->setLogo(platform::loadPicture(
+        platform::readFirstLine(session().dataFile(QStringLiteral("logo.cfg")))));
+    return reportPreview(report);
 }
 
 } // namespace
@@ -72,7 +141,33 @@ std::vector<ScreenshotWindow> screenshotWindows() {
          }},
         {"TForm15", [] { return Form15; }},
         {"TForm16", [] { return Form16; }},
-        {"TForm21", [] { return Form21; }},
+        {"TForm17", [] { return reportPreview(new TForm17); }, {}, true},
+        {"TForm18", [] { return longPrescription(); }, {}, true},
+        {"TForm19", [] { return reportPreview(new TForm19); }, {}, true},
+        {"TForm20", [] { return reportPreview(new TForm20); }, {}, true},
+        {"TForm21",
+         [] {
+             chooseReport(0);
+             return Form21;
+         }},
+        {"TForm22",
+         [] {
+             chooseReport(1);
+             Form21->queryByProfessional();
+             Form21->hide();
+             return reportPreview(new TForm22);
+         },
+         {},
+         true},
+        {"TForm23",
+         [] {
+             chooseReport(0);
+             Form21->queryByDate();
+             Form21->hide();
+             return reportPreview(new TForm23);
+         },
+         {},
+         true},
         {"TForm24", [] { return Form24; }},
         {"TForm25", [] { return Form25; }},
     };
