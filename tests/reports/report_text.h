@@ -79,6 +79,10 @@ class PreviewWatch {
 public:
     explicit PreviewWatch(std::function<void(reports::PreviewWindow*)> act = {})
         : act_(std::move(act)) {
+        // Previews open already belong to whoever opened them.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* preview = qobject_cast<reports::PreviewWindow*>(w))
+                seen_ << preview;
         timer_.setInterval(5);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
