@@ -55,5 +55,10 @@ bool startupBenchmark(const Scale& scale, const Options& options);
 int startupChild(int argc, char** argv);
 bool searchBenchmark(const Scale& scale, const Options& options);
 int searchChild(int argc, char** argv);
+bool reportsBenchmark(const Scale& scale, const Options& options);
+int reportLayoutYearChild(int argc, char** argv);
+int reportLayoutAllChild(int argc, char** argv);
+int reportFirstPageChild(int argc, char** argv);
+int prescriptionChild(int argc, char** argv);
 
 } // namespace corvalen::bench

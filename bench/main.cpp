@@ -24,6 +24,7 @@ struct NamedBenchmark {
 const NamedBenchmark benchmarks[] = {
     {"startup", startupBenchmark},
     {"search", searchBenchmark},
+    {"reports", reportsBenchmark},
 };
 
 struct NamedChild {
@@ -33,6 +34,10 @@ struct NamedChild {
 const NamedChild children[] = {
     {"startup", startupChild},
     {"search", searchChild},
+    {"report_layout_one_year", reportLayoutYearChild},
+    {"report_layout_all", reportLayoutAllChild},
+    {"report_first_page", reportFirstPageChild},
+    {"prescription", prescriptionChild},
 };
 
 int usage(const QString& problem) {

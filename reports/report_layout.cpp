@@ -66,6 +66,12 @@ struct Measure {
     }
 };
 
+struct Prepared {
+    int font = -1;
+    int field = -1;
+    std::optional<LaidItem> fixed; // labels and pictures print the same every time
+};
+
 // A band about to be placed: its items relative to the band's top-left corner.
 struct Instance {
     const Band* band = nullptr;
@@ -91,7 +97,7 @@ public:
         bottom_ = def_.paperHeight - def_.bottomMargin - (footer ? footer->height : 0);
         out_.name = def_.name;
         out_.paper = QSizeF(def_.paperWidth, def_.paperHeight);
-        resolveFields();
+        prepare();
     }
 
     std::optional<LaidReport> run() {
@@ -292,29 +298,29 @@ private:
     Instance build(const Band& band) {
         Instance instance{&band, band.height, {}, -1};
         instance.items.reserve(band.printables.size());
-        for (const Printable& p : band.printables) {
-            if (p.kind == PrintableKind::Picture) {
-                instance.items.push_back(
-                    {QRectF(p.left, p.top, p.width, p.height), {}, -1, pictureIndex(p)});
-                continue;
+        const std::vector<Prepared>& prepared = prepared_[&band];
+        for (size_t i = 0; i < band.printables.size(); ++i) {
+            const Printable& p = band.printables[i];
+            const Prepared& ready = prepared[i];
+            if (ready.fixed) {
+                instance.items.push_back(*ready.fixed);
+            } else {
+                instance.items.push_back(textItem(p, band, ready.font, textOf(p, ready)));
             }
-            LaidItem item = textItem(p, band, textOf(p));
+            const LaidItem& item = instance.items.back();
             if (p.autoStretch) {
                 instance.height = std::max(instance.height, item.rect.bottom());
                 if (item.text.contains(QLatin1Char('\n')))
-                    instance.stretch = int(instance.items.size());
+                    instance.stretch = int(instance.items.size() - 1);
             }
-            instance.items.push_back(std::move(item));
         }
         return instance;
     }
 
-    QString textOf(const Printable& p) {
+    QString textOf(const Printable& p, const Prepared& ready) {
         switch (p.kind) {
-        case PrintableKind::Label:
-            return p.caption;
         case PrintableKind::DataText:
-            return fieldText(p.dataset, fields_[&p], p.mask);
+            return fieldText(p.dataset, ready.field, p.mask);
         case PrintableKind::SystemData:
             switch (p.system) {
             case SystemDataKind::PageNumber:
@@ -325,6 +331,8 @@ private:
                 return p.caption + QString::number(out_.detailCount);
             }
             break;
+        case PrintableKind::Label:
+            return p.caption;
         case PrintableKind::Picture:
             break;
         }
@@ -333,12 +341,17 @@ private:
 
     // The text wrapped to its room; a text that does not stretch keeps the lines that fit in
     // its band (at least one).
-    LaidItem textItem(const Printable& p, const Band& band, const QString& text) {
-        const int font = fontIndex(p.font.value_or(def_.font));
+    LaidItem textItem(const Printable& p, const Band& band, int font, const QString& text) {
         const double x = p.alignToBand ? 0 : p.left;
         const double room = std::max(p.width > 0 ? p.width : band.width - x, 1.0);
-        QStringList lines = wrap(text, font, room);
         const double spacing = out_.fonts[size_t(font)].lineSpacing;
+        // Most values are one short line.
+        if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) {
+            const double width = text.isEmpty() ? 0 : measures_[size_t(font)].width(text);
+            if (width <= room)
+                return {QRectF(x, p.top, width, spacing), text, font, -1};
+        }
+        QStringList lines = wrap(text, font, room);
         if (!p.autoStretch) {
             const int fitting = int(std::floor((band.height - p.top) / spacing + 1e-9));
             if (lines.size() > std::max(fitting, 1))
@@ -407,19 +420,31 @@ private:
         return int(out_.fonts.size() - 1);
     }
 
-    int pictureIndex(const Printable& p) {
-        auto [at, added] = pictures_.try_emplace(&p, int(out_.pictures.size()));
-        if (added)
-            out_.pictures.push_back(p.picture);
-        return at->second;
-    }
-
-    void resolveFields() {
-        for (const Band& band : def_.bands)
-            for (const Printable& p : band.printables)
+    // What every printing of a printable shares: its font, its field, and the whole item
+    // for a label or a picture.
+    void prepare() {
+        for (const Band& band : def_.bands) {
+            std::vector<Prepared>& prepared = prepared_[&band];
+            for (const Printable& p : band.printables) {
+                Prepared ready;
+                if (p.kind == PrintableKind::Picture) {
+                    out_.pictures.push_back(p.picture);
+                    ready.fixed = LaidItem{QRectF(p.left, p.top, p.width, p.height),
+                                           {},
+                                           -1,
+                                           int(out_.pictures.size() - 1)};
+                    prepared.push_back(ready);
+                    continue;
+                }
+                ready.font = fontIndex(p.font.value_or(def_.font));
                 if (p.kind == PrintableKind::DataText)
-                    fields_[&p] =
+                    ready.field =
                         p.dataset && p.dataset->isOpen() ? p.dataset->fieldIndex(p.field) : -1;
+                if (p.kind == PrintableKind::Label)
+                    ready.fixed = textItem(p, band, ready.font, p.caption);
+                prepared.push_back(ready);
+            }
+        }
     }
 
     const ReportDefinition& def_;
@@ -427,8 +452,7 @@ private:
     LaidReport out_;
     const Band* bands_[7] = {};
     std::vector<Measure> measures_;
-    std::unordered_map<const Printable*, int> fields_;
-    std::unordered_map<const Printable*, int> pictures_;
+    std::unordered_map<const Band*, std::vector<Prepared>> prepared_;
     double columnWidth_ = 0;
     double bottom_ = 0; // where the footer area starts
     int pageNumber_ = 0;
