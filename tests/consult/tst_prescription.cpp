@@ -10,6 +10,8 @@
 #include "tests/reports/report_fixture.h"
 #include "tests/reports/report_text.h"
 
+#include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
 
@@ -75,6 +77,30 @@ private slots:
         printed = print();
         QCOMPARE(printed.size(), size_t(1));
         QCOMPARE(logoSize(printed.front()), QSize(64, 32));
+        QVERIFY2(clinic->recorder.shown().empty(), qPrintable(clinic->recorder.last()));
+    }
+
+    // Catches a preview that the modal consultation window would block: it belongs to that
+    // window, and the print button returns once it has closed.
+    void previewOfAModalConsultationWindowIsUsable() {
+        saveConsultation(QStringLiteral("Repouso"));
+        window->hide();
+        QWidget* owner = nullptr;
+        QString status;
+        test::PreviewWatch watch([&](PreviewWindow* preview) {
+            owner = preview->parentWidget();
+            QTest::mouseClick(preview->ToolBar1->widgetForAction(preview->ActualSize),
+                              Qt::LeftButton);
+            status = preview->statusText();
+        });
+        QTimer::singleShot(0, window.get(), [this] {
+            QTest::mouseClick(window->ToolButton4, Qt::LeftButton);
+            window->close();
+        });
+        window->exec();
+        QCOMPARE(watch.reports.size(), size_t(1));
+        QCOMPARE(owner, window.get());
+        QCOMPARE(status, QStringLiteral("Página 1 de 1"));
         QVERIFY2(clinic->recorder.shown().empty(), qPrintable(clinic->recorder.last()));
     }
 

@@ -9,6 +9,7 @@
 #include "reports/consultations_choice.h"
 #include "reports/labels_report.h"
 #include "reports/patients_report.h"
+#include "reports/report_progress.h"
 #include "reports/report_render.h"
 #include "reports/users_report.h"
 #include "tests/reports/report_fixture.h"
@@ -17,6 +18,7 @@
 #include <QDateEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -162,6 +164,21 @@ private slots:
         QFile::remove(printed);
         printOnce<TForm17>(nullptr);
         QVERIFY(!QFile::exists(printed));
+    }
+
+    // Catches "Cancelar" of the progress dialog not stopping the work it watches.
+    void progressCancelStopsTheWork() {
+        Progress progress(QStringLiteral("Preparando o relatório..."), nullptr);
+        QVERIFY(progress.step(1, 10));
+        QProgressDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "ReportProgress")
+                dialog = qobject_cast<QProgressDialog*>(w);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        dialog->show();
+        QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+        QVERIFY(!progress.step(2, 10));
     }
 
     // Catches a report whose printed texts differ from what the preview shows, or that loses
