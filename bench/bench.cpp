@@ -17,6 +17,20 @@ qint64 monotonicNs() {
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+double msSince(qint64 startNs) {
+    return double(monotonicNs() - startNs) / 1e6;
+}
+
+qint64 threadCpuNs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+double cpuMsSince(qint64 startNs) {
+    return double(threadCpuNs() - startNs) / 1e6;
+}
+
 double peakRssMb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

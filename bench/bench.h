@@ -31,6 +31,12 @@ using ChildRoutine = int (*)(int argc, char** argv);
 
 // The clock shared by parent and child processes, in nanoseconds.
 qint64 monotonicNs();
+// Milliseconds on that clock since startNs.
+double msSince(qint64 startNs);
+// The processor time of this thread, in nanoseconds: the other work on a shared machine
+// disturbs it less than the clock.
+qint64 threadCpuNs();
+double cpuMsSince(qint64 startNs);
 // Peak resident memory of this process so far, in MB.
 double peakRssMb();
 

@@ -25,23 +25,10 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <cmath>
-#include <ctime>
 
 namespace corvalen::bench {
 
 namespace {
-
-double msSince(qint64 startNs) {
-    return double(monotonicNs() - startNs) / 1e6;
-}
-
-// The processor time of this thread, which the other work on a shared machine disturbs less
-// than the clock.
-qint64 threadCpuNs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
 
 double rounded(double value) {
     return std::round(value * 10) / 10;
@@ -119,7 +106,7 @@ int layoutChild(int argc, char** argv, const QDate& from, const QDate& to) {
         reports::layoutReport(report.QuickRep1, options);
     const double layoutMs = msSince(layoutStarted);
     const double totalMs = msSince(started);
-    const double cpuMs = double(threadCpuNs() - startedCpu) / 1e6;
+    const double cpuMs = cpuMsSince(startedCpu);
     if (!pages)
         fail(QStringLiteral("the layout was cancelled"));
     print({{"records", pages->detailCount},

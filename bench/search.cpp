@@ -22,7 +22,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cmath>
-#include <ctime>
 #include <map>
 
 namespace corvalen::bench {
@@ -33,22 +32,6 @@ namespace {
 const char* const searches[] = {"mar", "ana", "jos", "fer", "sil", "car", "pau", "rob",
                                 "lui", "ped", "ale", "ros", "ant", "jul", "bea", "cla",
                                 "edu", "gab", "(19", "123", "uni", "par", "hel", "tha"};
-
-double msSince(qint64 startNs) {
-    return double(monotonicNs() - startNs) / 1e6;
-}
-
-// The processor time of this thread, which the other work on a shared machine disturbs less
-// than the clock.
-qint64 threadCpuNs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-double cpuMsSince(qint64 startNs) {
-    return double(threadCpuNs() - startNs) / 1e6;
-}
 
 double rounded(double value) {
     return std::round(value * 100) / 100;
