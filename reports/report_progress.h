@@ -1,7 +1,7 @@
 #pragma once
-// The sign that a long report is being worked on: a progress dialog with "Cancelar" that
-// appears once the work has taken a moment, and keeps the program's windows from being used
-// meanwhile (the work reads datasets that they could change).
+// The sign that a long report is being worked on: the busy cursor, and a progress dialog with
+// "Cancelar" that appears once the work has taken a moment and keeps the program's windows
+// from being used meanwhile (the work reads datasets that they could change).
 
 #include <QString>
 #include <memory>
@@ -23,6 +23,7 @@ public:
 
 private:
     std::unique_ptr<QProgressDialog> dialog_;
+    bool busyCursor_ = true;
 };
 
 } // namespace corvalen::reports

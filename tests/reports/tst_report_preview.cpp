@@ -166,10 +166,14 @@ private slots:
         QVERIFY(!QFile::exists(printed));
     }
 
-    // Catches "Cancelar" of the progress dialog not stopping the work it watches.
+    // Catches "Cancelar" of the progress dialog not stopping the work it watches, and the
+    // busy cursor missing before the dialog shows or staying over its Cancel button.
     void progressCancelStopsTheWork() {
-        Progress progress(QStringLiteral("Preparando o relatório..."), nullptr);
-        QVERIFY(progress.step(1, 10));
+        std::optional<Progress> progress;
+        progress.emplace(QStringLiteral("Preparando o relatório..."), nullptr);
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QVERIFY(progress->step(1, 10));
         QProgressDialog* dialog = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->objectName() == "ReportProgress")
@@ -177,8 +181,12 @@ private slots:
         QVERIFY(dialog);
         QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
         dialog->show();
+        QVERIFY(progress->step(2, 10));
+        QVERIFY(!QApplication::overrideCursor());
         QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
-        QVERIFY(!progress.step(2, 10));
+        QVERIFY(!progress->step(3, 10));
+        progress.reset();
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     // Catches a report whose printed texts differ from what the preview shows, or that loses
