@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(modeOf(common.filePath("Talvane")), QStringLiteral("755"));
         QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{"cont.cfg", "ex", "logo.cfg", "med.mdb"}));
-        for (const QString& name : {".", "ex", "cont.cfg", "logo.cfg", "med.mdb"}) {
+        for (const QString name : {".", "ex", "cont.cfg", "logo.cfg", "med.mdb"}) {
             const QString path = data + "/" + name;
             QCOMPARE(statOf(path).st_gid, gid);
             QCOMPARE(modeOf(path),
