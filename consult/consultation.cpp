@@ -73,11 +73,6 @@ TForm11::TForm11(QWidget* owner, int patientCode) : TForm11(owner) {
     startConsultation(patientCode);
 }
 
-QString TForm11::discardChangesQuestion() {
-    return QStringLiteral("As alterações feitas na consulta depois de salva ainda não foram "
-                          "salvas. Deseja sair e descartá-las?");
-}
-
 void TForm11::buildLayout() {
     db::DataSource* consulta = Dm2 ? Dm2->DataSource8 : nullptr;
 
@@ -285,9 +280,7 @@ bool TForm11::FormCloseQuery() {
         return messages::confirm(
             QStringLiteral("A consulta ainda não foi salva. Deseja sair agora?"));
     // Typed clinical text is never thrown away without a word.
-    if (Dm2 && Dm2->ADOConsulta->isEditing())
-        return messages::confirm(discardChangesQuestion(), messages::Answer::No);
-    return true;
+    return Form::FormCloseQuery();
 }
 
 void TForm11::FormClose() {

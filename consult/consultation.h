@@ -4,11 +4,12 @@
 // saves the row, opens the patient's saved records, attaches exams, prints the prescription and
 // ends the consultation.
 //
-// Ending (the end button, the title-bar close box and Esc alike) asks before dropping text: a
+// Ending (the end button and the title-bar close box alike) asks before dropping text: a
 // never-saved consultation asks "A consulta ainda não foi salva. Deseja sair agora?", a saved
-// one with unsaved changes asks whether to discard them; "&No" keeps the window and the text.
-// A saved, unchanged consultation ends without a question. On ending the row is cancelled, so
-// no half-filled row is left in the shared ADOConsulta for another window to save.
+// one with unsaved changes asks the windows' discard question; "&No" keeps the window and the
+// text. A saved, unchanged consultation ends without a question. On ending the row is
+// cancelled, so no half-filled row is left in the shared ADOConsulta for another window to
+// save.
 
 #include "db/widgets/form.h"
 
@@ -34,9 +35,6 @@ public:
     // the window, without showing it. The caller shows it modally and destroys it afterwards.
     TForm11(QWidget* owner, int patientCode);
 
-    // The discard question of a saved consultation changed since its last save.
-    static QString discardChangesQuestion();
-
     QToolButton* ToolButton1; // save
     QToolButton* ToolButton2; // saved records
     QToolButton* ToolButton3; // attach exams
@@ -60,7 +58,7 @@ public:
     QStatusBar* StatusBar1;
 
 protected:
-    // Ending, whichever way the window closes (the end button, the close box, Esc): the
+    // Ending, whichever way the window closes (the end button, the close box): the
     // questions before dropping text, then the row is cancelled and the patient look-up and
     // the printout's dataset are closed.
     bool FormCloseQuery() override;

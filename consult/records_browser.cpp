@@ -40,10 +40,6 @@ QLabel* label(const QString& text, QWidget* buddy) {
 TForm13::TForm13(QWidget* owner) : Form(owner) {
     setObjectName("Form13");
     setupForm(QStringLiteral("Prontuários"), 757, 518, Border::FixedWithMinMax);
-    // Shown modeless, also from the modal consultation window and patient editor, and usable
-    // there: a window-modal window without a parent blocks no other window and is not blocked
-    // by the modal windows open before it.
-    setWindowModality(Qt::WindowModal);
     buildLayout();
     connectCommands();
 }

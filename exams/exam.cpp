@@ -22,7 +22,6 @@
 #include <QScopeGuard>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <optional>
 
 namespace corvalen {
@@ -350,13 +349,9 @@ void TForm14::BitBtn4Click() {
 }
 
 void TForm14::BitBtn1Click() {
-    if (!Form15)
-        return;
-    // While this window runs modally, a window that is not its own gets no input: the
-    // magnifier becomes this window's transient for as long as it is shown from here.
-    Form15->winId();
-    Form15->windowHandle()->setTransientParent(windowHandle());
-    Form15->showInFront();
+    // Shown from this modal window, the magnifier becomes its transient and takes input.
+    if (Form15)
+        Form15->showInFront();
 }
 
 } // namespace corvalen

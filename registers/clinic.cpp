@@ -81,7 +81,7 @@ void TForm16::buildLayout() {
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName("Edit1");
     Edit1->setFixedWidth(153);
-    Edit1->setAccessibleName(QStringLiteral("Arquivo do logotipo"));
+    Edit1->setAccessibleDescription(QStringLiteral("Arquivo do logotipo"));
     Label11->setBuddy(Edit1);
 
     // Kept hidden: the window's own buttons run its actions.
@@ -166,7 +166,14 @@ void TForm16::loadLogo(const QString& path) {
 }
 
 void TForm16::FormShow() {
+    shownLogoPath_ = Edit1->text();
     loadLogo(platform::readFirstLine(logoFile()));
+    shownLogoPath_ = Edit1->text();
+}
+
+bool TForm16::hasUnsavedChanges() {
+    return Form::hasUnsavedChanges() ||
+           (Dm2->ADOClinica->isEditing() && Edit1->text() != shownLogoPath_);
 }
 
 void TForm16::BitBtn3Click() {
@@ -178,6 +185,7 @@ void TForm16::BitBtn3Click() {
 void TForm16::BitBtn1Click() {
     DBNavigator1->run(DBNavigator::Post);
     platform::writeLine(logoFile(), Edit1->text());
+    shownLogoPath_ = Edit1->text();
 }
 
 void TForm16::BitBtn2Click() {

@@ -60,11 +60,15 @@ protected:
     // Reads logo.cfg's first line, loads that picture and shows its path. A missing file or a
     // picture that cannot be loaded is reported and leaves the picture and the path as they were.
     void FormShow() override;
+    // A logo chosen for the pending clinic row and not saved counts as a change too.
+    bool hasUnsavedChanges() override;
 
 private:
     void buildLayout();
     void connectCommands();
     void loadLogo(const QString& path);
+
+    QString shownLogoPath_; // the path box as last read from or written to logo.cfg
 };
 
 // The start-up instance.
