@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -47,6 +48,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle("Corvalen");
     setFont(programFont());
     setWindowIcon(resources::icon("stethoscope"));
+    // The program's one task-bar entry: the other windows are its transients.
+    Form::setProgramWindow(this);
 
     auto* client = new QWidget(this);
     client->setObjectName("ClientArea");
@@ -135,8 +138,8 @@ void TForm1::buildStatusBar() {
     bar->setObjectName("StatusBar1");
     bar->setSizeGripEnabled(false);
     statusPanel_ = new QLabel(bar);
+    // No accessible name: a screen reader reads the login text itself.
     statusPanel_->setObjectName("StatusPanel0");
-    statusPanel_->setAccessibleName("Status");
     bar->addWidget(statusPanel_, 1);
 }
 
@@ -144,8 +147,10 @@ QAction* TForm1::command(QMenu* menu, const char* name, const QString& caption,
                          void (TForm1::*handler)(), const QKeySequence& shortcut) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
-    // Single function keys, shown beside the item; a disabled item ignores its key.
+    // Single function keys, shown beside the item; a disabled item ignores its key. They act
+    // from every window of the program that no modal window blocks, as from the main window.
     action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::ApplicationShortcut);
     connect(action, &QAction::triggered, this,
             [this, handler] { messages::guarded([this, handler] { (this->*handler)(); }); });
     return action;
@@ -216,10 +221,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 // modal: a new login window owned by the main window, destroyed when it closes.
 void TForm1::Trocar1Click() {
+    const QPointer<QWidget> from = QApplication::activeWindow();
     const auto login = std::make_unique<TForm3>(this);
     login->exec();
-    // Keyboard focus returns here even where no window manager hands it back.
-    activateWindow();
+    // Keyboard focus returns to the window the command came from (F3 works from the other
+    // windows too), even where no window manager hands it back.
+    if (from && from->isVisible())
+        from->activateWindow();
+    else
+        activateWindow();
 }
 
 void TForm1::ToolButton7Click() {
