@@ -45,7 +45,6 @@ void TForm10::buildLayout() {
     DBGrid1 = new DBGrid(DataSource1, this);
     DBGrid1->setObjectName("DBGrid1");
     DBGrid1->setFixedSize(777, 201);
-    DBGrid1->setAccessibleName(QStringLiteral("Pacientes"));
     Label1->setBuddy(DBGrid1);
 
     Label2 = new QLabel(QStringLiteral("PESQUISA:"), this);

@@ -55,7 +55,6 @@ void TForm8::buildLayout() {
     DBGrid1 = new DBGrid(DataSource1, this);
     DBGrid1->setObjectName("DBGrid1");
     DBGrid1->setFixedSize(753, 273);
-    DBGrid1->setAccessibleName(QStringLiteral("Pacientes"));
     Label2->setBuddy(DBGrid1);
 
     Label1 = new QLabel(QStringLiteral("PESQUISA:"), this);

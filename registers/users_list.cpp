@@ -31,7 +31,6 @@ void TForm4::buildLayout() {
     DBGrid1->setFixedSize(641, 233);
     DBGrid1->setFont(programFont(11));
     DBGrid1->setTitleFont(programFont(8));
-    DBGrid1->setAccessibleName(QStringLiteral("Usuários"));
     Label1->setBuddy(DBGrid1);
 
     auto button = [this](const char* name, const QString& text) {

@@ -291,7 +291,6 @@ DBGrid::DBGrid(db::DataSource* source, QWidget* parent)
         (void)row;
     });
     link_->setDataSource(source);
-    setAccessibleName(tr("Grade de dados"));
 }
 
 db::DataSource* DBGrid::dataSource() const {
