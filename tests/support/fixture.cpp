@@ -43,7 +43,7 @@ QString MessageRecorder::last() const {
     return shown_.empty() ? QString() : shown_.back().text;
 }
 
-DataFolder::DataFolder() {
+DataFolder::DataFolder(const QString& under) : under_(under) {
     db::prepareDataFolder(path(), "/nonexistent/medicina.jpg");
     session().dataFolder = path();
     session().programFolder = path();
@@ -53,12 +53,16 @@ DataFolder::~DataFolder() {
     dm_.reset();
 }
 
-QString DataFolder::path() const {
+QString DataFolder::root() const {
     return dir_.path();
 }
 
+QString DataFolder::path() const {
+    return under_.isEmpty() ? dir_.path() : dir_.filePath(under_);
+}
+
 QString DataFolder::file(const QString& name) const {
-    return dir_.filePath(name);
+    return path() + '/' + name;
 }
 
 namespace {

@@ -37,9 +37,12 @@ private:
 // program-wide folders pointing at it. The data module is created on demand.
 class DataFolder {
 public:
-    DataFolder();
+    // The data folder is the temporary directory itself, or `under` inside it (for a program
+    // started with the temporary directory as its common application-data folder).
+    explicit DataFolder(const QString& under = {});
     ~DataFolder();
 
+    QString root() const; // the temporary directory
     QString path() const; // the data folder
     QString file(const QString& name) const;
     // Runs SQL directly on the file through a separate connection (fixture rows).
@@ -51,6 +54,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QString under_;
     std::unique_ptr<TDm2> dm_;
 };
 
