@@ -10,11 +10,13 @@
 #include "consult/records_browser.h"
 #include "db/dataset.h"
 #include "db/session.h"
+#include "db/widgets/dbedit.h"
 #include "db/widgets/dblookupcombobox.h"
 #include "db/widgets/dbmemo.h"
 #include "db/widgets/dbradiogroup.h"
 #include "exams/exam.h"
 #include "exams/magnifier.h"
+#include "platform/pickers.h"
 #include "platform/picture.h"
 #include "platform/textfile.h"
 #include "registers/clinic.h"
@@ -32,10 +34,15 @@
 
 #include <QCoreApplication>
 #include <QDateEdit>
-#include <QRadioButton>
-
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QToolButton>
 
 namespace corvalen {
 
@@ -108,6 +115,117 @@ QWidget* longPrescription() {
     return reportPreview(report);
 }
 
+// The lowest user code, for the user editor's picture (the prepared administrator at least).
+int firstUser() {
+    db::Dataset query(QStringLiteral("ScreenshotUser"));
+    query.setSql({QStringLiteral("SELECT min(cod) FROM Usuarios")});
+    query.open();
+    return query.isEmpty() ? 0 : query.field(0).asInteger();
+}
+
+// A chest radiograph of sorts: ribs and lungs in greys on black, with its caption.
+void writeExamPicture(const QString& path) {
+    QImage image(900, 700, QImage::Format_RGB32);
+    image.fill(QColor(12, 12, 14));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient body(450, 380, 380);
+    body.setColorAt(0, QColor(95, 95, 100));
+    body.setColorAt(1, QColor(20, 20, 24));
+    p.setBrush(body);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(450, 390), 330, 300);
+    p.setBrush(QColor(30, 30, 34));
+    p.drawEllipse(QPointF(330, 370), 110, 190);
+    p.drawEllipse(QPointF(570, 370), 110, 190);
+    p.setBrush(QColor(170, 170, 175));
+    p.drawRect(438, 120, 24, 520);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(185, 185, 190), 9, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 8; ++i) {
+        const double y = 200 + i * 48;
+        QPainterPath rib;
+        rib.moveTo(440, y);
+        rib.cubicTo(330, y - 40, 190, y + 10, 200, y + 90);
+        p.drawPath(rib);
+        rib = QPainterPath();
+        rib.moveTo(460, y);
+        rib.cubicTo(570, y - 40, 710, y + 10, 700, y + 90);
+        p.drawPath(rib);
+    }
+    p.setPen(Qt::white);
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 20, QFont::Bold));
+    p.drawText(30, 50, QStringLiteral("RX TÓRAX PA"));
+    p.drawText(830, 50, QStringLiteral("E"));
+    p.end();
+    image.save(path, "JPG", 90);
+}
+
+// A laboratory report on two A4 pages.
+void writeExamReport(const QString& path) {
+    QPdfWriter pdf(path);
+    pdf.setResolution(150);
+    pdf.setTitle(QStringLiteral("Laudo de exame"));
+    QPainter p(&pdf);
+    const int width = p.viewport().width();
+    const auto page = [&](int number, const QStringList& lines) {
+        p.setFont(QFont(QStringLiteral("DejaVu Sans"), 16, QFont::Bold));
+        p.drawText(0, 60, QStringLiteral("Laboratório São Lucas"));
+        p.setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
+        p.drawText(0, 110, QStringLiteral("Laudo de exame — Hemograma completo"));
+        p.drawLine(0, 130, width, 130);
+        int y = 190;
+        for (const QString& line : lines) {
+            p.drawText(0, y, line);
+            y += 45;
+        }
+        p.drawText(0, p.viewport().height() - 40, QStringLiteral("Página %1 de 2").arg(number));
+    };
+    page(1, {QStringLiteral("Paciente: Maria Aparecida Souza"),
+             QStringLiteral("Material: sangue total (EDTA)"), QString(),
+             QStringLiteral("Hemácias ............ 4,6 milhões/mm³   (4,2 a 5,4)"),
+             QStringLiteral("Hemoglobina ......... 13,8 g/dL         (12,0 a 16,0)"),
+             QStringLiteral("Hematócrito ......... 41 %              (37 a 47)"),
+             QStringLiteral("Leucócitos .......... 7.200 /mm³        (4.000 a 10.000)"),
+             QStringLiteral("Plaquetas ........... 245.000 /mm³      (150.000 a 450.000)")});
+    pdf.newPage();
+    page(2, {QStringLiteral("Observações: valores dentro da normalidade."), QString(),
+             QStringLiteral("Responsável técnico: Dr. Paulo Nogueira — CRM 12345")});
+    p.end();
+}
+
+// The two exam files, made once in a folder of the tool's own.
+QString examFile(const QString& name) {
+    static QTemporaryDir folder;
+    static const bool made = [] {
+        writeExamPicture(folder.filePath(QStringLiteral("torax.jpg")));
+        writeExamReport(folder.filePath(QStringLiteral("laudo.pdf")));
+        return true;
+    }();
+    Q_UNUSED(made);
+    return folder.filePath(name);
+}
+
+// A new exam window with a file chosen through `button`, as the user would, and a title. The
+// row stays pending and is dropped when the window goes: nothing reaches the database.
+QWidget* examWindow() {
+    patientWithConsultations();
+    return new TForm14(Form1, 1, 0);
+}
+
+void chooseExam(QWidget* w, const QString& file, const QString& title, bool pdf) {
+    auto* exam = static_cast<TForm14*>(w);
+    platform::setPickerHook([file](const platform::PickerRequest&) { return file; });
+    (pdf ? exam->SpeedButton2 : exam->SpeedButton1)->click();
+    platform::setPickerHook({});
+    exam->DBEdit5->setText(title);
+    // The PDF view renders its pages in the background.
+    QElapsedTimer waited;
+    waited.start();
+    while (pdf && waited.elapsed() < 1500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
 } // namespace
 
 std::vector<ScreenshotWindow> screenshotWindows() {
@@ -119,6 +237,7 @@ std::vector<ScreenshotWindow> screenshotWindows() {
          }},
         {"TForm3", [] { return new TForm3(Form1); }, {}, true},
         {"TForm4", [] { return Form4; }},
+        {"TForm5", [] { return new TForm5(Form4, firstUser()); }, {}, true},
         {"TForm8", [] { return Form8; },
          [](QWidget*) { Form8->Edit1->setText(QStringLiteral("mar")); }},
         {"TForm9", [] { return new TForm9(Form8, patientWithConsultations()); }, {}, true},
@@ -139,6 +258,18 @@ std::vector<ScreenshotWindow> screenshotWindows() {
              patientWithConsultations();
              return Form13;
          }},
+        {"TForm14", examWindow,
+         [](QWidget* w) {
+             chooseExam(w, examFile(QStringLiteral("torax.jpg")), QStringLiteral("Raio X de tórax"),
+                        false);
+         },
+         true},
+        {"TForm14-pdf", examWindow,
+         [](QWidget* w) {
+             chooseExam(w, examFile(QStringLiteral("laudo.pdf")), QStringLiteral("Hemograma"),
+                        true);
+         },
+         true},
         {"TForm15", [] { return Form15; }},
         {"TForm16", [] { return Form16; }},
         {"TForm17", [] { return reportPreview(new TForm17); }, {}, true},
