@@ -71,16 +71,22 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && dataset_ && section < columns_)
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && hasField(section))
         return dataset_->column(section).name;
     return {};
+}
+
+bool DatasetModel::hasField(int column) const {
+    // Between the dataset's closing or reopening and the model's reset, views (a screen reader's
+    // accessibility updates among them) still ask about the columns the model last announced.
+    return dataset_ && column >= 0 && column < columns_ && column < dataset_->fieldCount();
 }
 
 Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    if (dataset_ && index.column() < columns_ && !dataset_->field(index.column()).readOnly())
+    if (hasField(index.column()) && !dataset_->field(index.column()).readOnly())
         f |= Qt::ItemIsEditable;
     return f;
 }

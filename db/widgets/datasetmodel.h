@@ -43,6 +43,7 @@ signals:
     void indicatorChanged(int row);
 
 private:
+    bool hasField(int column) const; // a column of the model that the dataset has now
     void reset();
     void rowInserted(int row);
     void rowRemoved(int row);

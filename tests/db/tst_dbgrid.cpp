@@ -135,6 +135,27 @@ private slots:
         QCOMPARE(grid->horizontalHeader()->font(), titles);
     }
 
+    // Catches the model reading a field that the closing dataset no longer has: views (a
+    // screen reader's accessibility updates among them) still ask about the indexes they hold
+    // until the model has reset, and an error there ends the program.
+    void heldIndexesWhileTheDatasetCloses() {
+        showGrid(Dm2->DataSource7);
+        QAbstractItemModel* m = grid->model();
+        const QModelIndex held = m->index(0, 1);
+        Qt::ItemFlags flags = Qt::ItemIsEditable;
+        QVariant title = "?";
+        const QObject watching;
+        connect(patients(), &db::Dataset::stateChanged, &watching, [&] {
+            if (!patients()->isOpen()) {
+                flags = m->flags(held);
+                title = m->headerData(1, Qt::Horizontal);
+            }
+        });
+        patients()->close();
+        QCOMPARE(flags, Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        QVERIFY(!title.isValid());
+    }
+
     // Catches the grid and the dataset disagreeing on the current row, in either direction,
     // or the source's other controls not following a click.
     void currentRowIsShared() {
