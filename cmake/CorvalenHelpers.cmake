@@ -55,3 +55,12 @@ function(corvalen_plain_library name header library)
         IMPORTED_LOCATION "${${name}_LIBRARY}"
         INTERFACE_INCLUDE_DIRECTORIES "${${name}_INCLUDE_DIR}")
 endfunction()
+
+# corvalen_screen_reader_test(tst_name): runs a test a second time as under a screen reader
+# (tests/screen_reader_run.sh: X, an accessibility bus and Qt's bridge on), where item views
+# query their models from accessibility updates. Skipped where those tools are missing.
+function(corvalen_screen_reader_test name)
+    add_test(NAME ${name}_screen_reader
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/screen_reader_run.sh $<TARGET_FILE:${name}>)
+    set_tests_properties(${name}_screen_reader PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
+endfunction()
