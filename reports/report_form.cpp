@@ -1,5 +1,6 @@
 #include "reports/report_form.h"
 
+#include "db/widgets/form.h"
 #include "platform/clock.h"
 #include "reports/report_preview.h"
 #include "reports/report_progress.h"
@@ -24,8 +25,10 @@ PreviewWindow* ReportForm::openPreview() {
     std::optional<LaidReport> pages = prepare();
     if (!pages)
         return nullptr;
+    // A transient of the modal window in use, else of the program's window: one task-bar entry.
+    QWidget* owner = QApplication::activeModalWidget();
     auto* window = new PreviewWindow(std::make_shared<const LaidReport>(std::move(*pages)),
-                                     QApplication::activeModalWidget());
+                                     owner ? owner : Form::programWindow());
     window->show();
     window->raise();
     window->activateWindow();

@@ -33,7 +33,7 @@ public:
     PreviewWindow* openPreview();
     // Prepares the pages, shows them in the preview window and returns once that window has
     // closed. Meanwhile the program's windows stay as usable as they were: the preview belongs
-    // to a modal window that is open, and to no window otherwise.
+    // to a modal window that is open, and to the program's main window otherwise.
     void preview();
 };
 

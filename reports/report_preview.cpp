@@ -131,7 +131,8 @@ void PageView::paintEvent(QPaintEvent*) {
 // ------------------------------------------------------------------------------ PreviewWindow
 
 PreviewWindow::PreviewWindow(std::shared_ptr<const LaidReport> report, QWidget* parent)
-    : QWidget(parent, Qt::Window), report_(std::move(report)) {
+    : QWidget(parent, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      report_(std::move(report)) {
     setObjectName(QStringLiteral("PreviewWindow"));
     setWindowTitle(QStringLiteral("Print Preview"));
 

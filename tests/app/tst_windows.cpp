@@ -22,10 +22,13 @@
 #include "registers/user_editor.h"
 #include "registers/users_list.h"
 #include "reports/consultations_choice.h"
+#include "reports/report_preview.h"
 #include "tests/app/app_fixture.h"
 
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QPainter>
@@ -65,17 +68,19 @@ bool isPressable(const QAbstractButton* b) {
     return qobject_cast<const QPushButton*>(b) || qobject_cast<const QToolButton*>(b);
 }
 
-// Controls that a screen reader names: text boxes, memos, grids, sliders and buttons (not the
-// parts of a grid, which it reads through the grid).
+// Controls that a screen reader names: text boxes, memos, grids, lists, date boxes, sliders
+// and buttons (not their own parts, which it reads through them).
 bool isInput(const QWidget* w) {
     if (qobject_cast<const QScrollBar*>(w))
         return false;
     for (const QWidget* p = w->parentWidget(); p; p = p->parentWidget())
-        if (qobject_cast<const QAbstractItemView*>(p))
+        if (qobject_cast<const QAbstractItemView*>(p) || qobject_cast<const QComboBox*>(p) ||
+            qobject_cast<const QAbstractSpinBox*>(p))
             return false;
     return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QPlainTextEdit*>(w) ||
            qobject_cast<const QAbstractItemView*>(w) || qobject_cast<const QAbstractSlider*>(w) ||
-           qobject_cast<const QAbstractButton*>(w);
+           qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QComboBox*>(w) ||
+           qobject_cast<const QAbstractSpinBox*>(w);
 }
 
 QString accessibleName(QObject* o) {
@@ -221,6 +226,10 @@ private slots:
             QWidget* modal = QApplication::activeModalWidget();
             if (modal && modal != underTest)
                 modal->close();
+            // A report's preview is no modal window, but its command waits until it closes.
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<reports::PreviewWindow*>(w) && w->isVisible())
+                    w->close();
         });
     }
 
@@ -542,6 +551,26 @@ private slots:
         QCOMPARE(chain.last(), Form1->windowHandle());
         if (!perUse)
             QCOMPARE(chain.size(), 1);
+    }
+
+    // Catches the report preview listed on the task bar as a program of its own.
+    void reportPreviewIsATransient() {
+        QWindow* parent = nullptr;
+        Qt::WindowType type = Qt::Widget;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (qobject_cast<reports::PreviewWindow*>(w) && w->isVisible()) {
+                    parent = w->windowHandle()->transientParent();
+                    type = w->windowHandle()->type();
+                    w->close();
+                }
+            }
+        });
+        poll.start(10);
+        Form1->Clientes1->trigger();
+        QCOMPARE(type, Qt::Dialog);
+        QCOMPARE(parent, Form1->windowHandle());
     }
 
     // Catches the records browser blocked behind the modal consultation that shows it, and
