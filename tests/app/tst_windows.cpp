@@ -36,7 +36,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSlider>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStatusBar>
