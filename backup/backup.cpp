@@ -4,6 +4,7 @@
 #include "db/dm2.h"
 #include "db/engine.h"
 #include "db/session.h"
+#include "db/widgets/progress.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
 #include "platform/messages.h"
@@ -14,7 +15,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,37 +35,6 @@ QString backupArchiveName(const QString& folder, const QDateTime& moment) {
 }
 
 namespace {
-
-// While a backup runs: the window's commands are disabled, the progress bar shows how far it
-// has come, and the event loop runs now and then so that the windows stay responsive.
-class Running {
-public:
-    Running(TForm25* form, QList<QWidget*> commands) : form_(form), commands_(std::move(commands)) {
-        for (QWidget* w : commands_)
-            w->setEnabled(false);
-        form_->ProgressBar1->setValue(0);
-        form_->ProgressBar1->show();
-        clock_.start();
-        QCoreApplication::processEvents();
-    }
-    ~Running() {
-        form_->ProgressBar1->hide();
-        for (QWidget* w : commands_)
-            w->setEnabled(true);
-    }
-    void progress(double fraction) {
-        form_->ProgressBar1->setValue(int(fraction * form_->ProgressBar1->maximum()));
-        if (clock_.elapsed() >= 30) {
-            QCoreApplication::processEvents();
-            clock_.restart();
-        }
-    }
-
-private:
-    TForm25* form_;
-    QList<QWidget*> commands_;
-    QElapsedTimer clock_;
-};
 
 // The share of the progress bar taken by the database snapshot; compressing takes the rest.
 constexpr double snapshotShare = 0.08;
@@ -238,7 +207,7 @@ void TForm25::BitBtn2Click() {
     archive::ZipArchiveWriter writer;
     // One reading of the clock, so the date and the time in the name belong together.
     writer.setFileName(backupArchiveName(targetFolder_, platform::now()));
-    Running running(this, {BitBtn1, BitBtn2, CheckBox1, Button2, Button1});
+    WorkInProgress running(ProgressBar1, {BitBtn1, BitBtn2, CheckBox1, Button2, Button1});
 
     const QTemporaryDir work;
     if (!work.isValid()) {
