@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QUrl>
 #include <map>
 #include <sqlite3.h>
 
@@ -285,9 +286,14 @@ DatabaseSummary checkDatabaseFile(const QString& path, const std::function<void(
 DatabaseSummary summarizeDatabaseFile(const QString& path) {
     if (!QFileInfo(path).isFile())
         throw fileError(QStringLiteral("o arquivo %1 não existe").arg(path));
-    Connection db(path, SQLITE_OPEN_READONLY);
+    // Without a log beside it the whole database is in the file and nobody has it open in
+    // log mode: it is read as an unchanging file, so that no log or index file is created.
+    // With one, the log is read too, and closing must not fold it in.
+    const bool logged = QFileInfo::exists(path + QStringLiteral("-wal"));
+    const QString name =
+        logged ? path : QUrl::fromLocalFile(path).toString() + QStringLiteral("?immutable=1");
+    Connection db(name, SQLITE_OPEN_READONLY | (logged ? 0 : SQLITE_OPEN_URI));
     sqlite3_busy_timeout(db.get(), 2000);
-    // A log left beside the file stays there: closing this connection must not fold it in.
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     return summaryOf(db);
 }
@@ -296,6 +302,9 @@ DatabaseInUse::DatabaseInUse()
     : Error(QStringLiteral("EDatabaseInUse"),
             QStringLiteral("o banco de dados está aberto por outro programa (o Corvalen está "
                            "em uso)")) {}
+
+DatabaseDamaged::DatabaseDamaged(const QString& reason)
+    : Error(QStringLiteral("EDatabaseDamaged"), reason) {}
 
 DatabaseLock::DatabaseLock(const QString& path) {
     if (!QFileInfo(path).isFile())
@@ -310,6 +319,8 @@ DatabaseLock::DatabaseLock(const QString& path) {
     const QString mode = db.text("PRAGMA journal_mode=DELETE", &failed);
     if (busy(failed) || (failed == SQLITE_OK && mode.toLower() != QLatin1String("delete")))
         throw DatabaseInUse();
+    if ((failed & 0xff) == SQLITE_NOTADB || (failed & 0xff) == SQLITE_CORRUPT)
+        throw DatabaseDamaged(reasonFor(failed, db.get()));
     if (failed != SQLITE_OK)
         throw fileError(reasonFor(failed, db.get()));
     // An exclusive lock, kept until the connection closes: a file already out of that mode

@@ -52,12 +52,19 @@ public:
     DatabaseInUse();
 };
 
+// Raised when a file is not a database or SQLite finds it damaged.
+class DatabaseDamaged : public Error {
+public:
+    explicit DatabaseDamaged(const QString& reason);
+};
+
 // Takes a database file for this process alone while the object lives. Taking it folds a
 // write-ahead log left beside it into the file (a log left by a crash holds committed work)
 // and switches the file out of write-ahead-log mode, which SQLite allows only when no other
 // connection has it open: otherwise DatabaseInUse is raised and the file is left as it was.
-// A missing file, or one that is not a sound database, raises a plain Error. While the lock is
-// held, no other connection can read or write the file.
+// A file that is not a database, or whose header SQLite finds damaged, raises DatabaseDamaged;
+// a missing or unreadable file a plain Error. While the lock is held, no other connection can
+// read or write the file.
 class DatabaseLock {
 public:
     explicit DatabaseLock(const QString& path);

@@ -194,9 +194,12 @@ private slots:
         QCOMPARE(contents(path("med.mdb")), before);
     }
 
-    // The summary counts the rows, the log's included, and leaves the log where it was.
+    // The summary counts the rows, the log's included, and leaves the log where it was; a
+    // file without a log is read without creating one.
     void summaryReadsWithoutFoldingTheLog() {
         makeDatabase(path("med.mdb"), 12);
+        QCOMPARE(db::summarizeDatabaseFile(path("med.mdb")).patients, 12);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"med.mdb"});
         {
             Raw crashed(path("med.mdb"), true);
             QVERIFY(crashed.exec("INSERT INTO Exames (nome) VALUES ('RX')"));
