@@ -68,8 +68,12 @@ inline bool writeZip(const QString& path,
 
 // The whole content of the program's tables, row by row, as text ("" when it cannot be read).
 inline QString databaseContent(const QString& path) {
+    // Without a log beside it the file is read as unchanging, so that reading creates none.
+    const bool logged = QFile::exists(path + "-wal");
+    const QByteArray name =
+        logged ? QFile::encodeName(path) : ("file:" + QFile::encodeName(path) + "?immutable=1");
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
         SQLITE_OK) {
         sqlite3_close(db);
         return {};
