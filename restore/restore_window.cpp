@@ -85,18 +85,43 @@ RestoreWindow::RestoreWindow(Setup setup, QWidget* owner) : Form(owner), setup_(
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setAccessibleName(QStringLiteral("Andamento"));
     ProgressBar1->hide();
+    // Each step's commands, in one row under the steps.
+    ButtonBack = newButton(this, "ButtonBack", QStringLiteral("< &Voltar"));
+    ButtonCheck = newButton(this, "ButtonCheck", QStringLiteral("&Verificar backup"));
+    ButtonRestore = newButton(this, "ButtonRestore", QStringLiteral("&Restaurar"), "restore");
+    ButtonStart = newButton(this, "ButtonStart", QStringLiteral("&Iniciar o Corvalen"));
     ButtonClose = newButton(this, "ButtonClose", QStringLiteral("Fechar"), "close");
 
     auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(8);
+    bottom->addWidget(ButtonBack);
     bottom->addWidget(ProgressBar1, 1);
     bottom->addStretch(0);
     bottom->addSpacing(12);
+    bottom->addWidget(ButtonCheck);
+    bottom->addWidget(ButtonRestore);
+    bottom->addWidget(ButtonStart);
     bottom->addWidget(ButtonClose);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 16, 18, 14);
     layout->addWidget(Pages, 1);
     layout->addLayout(bottom);
     connectCommands();
+    showStep(0);
+}
+
+void RestoreWindow::showStep(int step) {
+    Pages->setCurrentIndex(step);
+    ButtonCheck->setVisible(step == 0);
+    ButtonBack->setVisible(step == 1);
+    ButtonRestore->setVisible(step == 1);
+    ButtonStart->setVisible(step == 2);
+    QPushButton* const main[] = {ButtonCheck, ButtonRestore, ButtonStart};
+    main[step]->setDefault(true);
+    if (step == 0)
+        EditArchive->setFocus();
+    else
+        main[step]->setFocus();
 }
 
 QWidget* RestoreWindow::buildChoosePage() {
@@ -116,8 +141,6 @@ QWidget* RestoreWindow::buildChoosePage() {
     EditArchive->setObjectName("EditArchive");
     LabelArchive->setBuddy(EditArchive);
     ButtonBrowse = newButton(page, "ButtonBrowse", QStringLiteral("&Procurar..."), "folder");
-    ButtonCheck = newButton(page, "ButtonCheck", QStringLiteral("&Verificar backup"));
-    ButtonCheck->setDefault(true);
 
     auto* archiveRow = new QHBoxLayout;
     archiveRow->addWidget(EditArchive, 1);
@@ -133,46 +156,40 @@ QWidget* RestoreWindow::buildChoosePage() {
     layout->addWidget(LabelArchive);
     layout->addLayout(archiveRow);
     layout->addStretch(1);
-    layout->addWidget(ButtonCheck, 0, Qt::AlignRight);
     return page;
 }
 
 QWidget* RestoreWindow::buildConfirmPage() {
     auto* page = new QWidget;
-    LabelChecked = newLabel(page, "LabelChecked", {}, true);
+    LabelChecked = newLabel(page, "LabelChecked", QStringLiteral("Backup verificado."), true);
     LabelMoment = newLabel(page, "LabelMoment");
-    GridCounts = new QTableWidget(0, 2, page);
+    GridCounts = new QTableWidget(0, 3, page);
     GridCounts->setObjectName("GridCounts");
     GridCounts->setAccessibleName(QStringLiteral("Comparação do backup com os dados atuais"));
     GridCounts->setHorizontalHeaderLabels(
-        {QStringLiteral("No backup"), QStringLiteral("Dados atuais")});
+        {QString(), QStringLiteral("No backup"), QStringLiteral("Dados atuais")});
+    GridCounts->verticalHeader()->hide();
     GridCounts->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GridCounts->setSelectionMode(QAbstractItemView::NoSelection);
+    GridCounts->setFocusPolicy(Qt::NoFocus);
     GridCounts->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    GridCounts->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    GridCounts->setFixedHeight(150);
+    GridCounts->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LabelCurrent = newLabel(page, "LabelCurrent");
     LabelReplace = newLabel(page, "LabelReplace",
                             QStringLiteral("Ao restaurar, os dados atuais serão substituídos pelos "
                                            "do backup. Eles ficam guardados na pasta de dados."),
                             true);
-    ButtonBack = newButton(page, "ButtonBack", QStringLiteral("< &Voltar"));
-    ButtonRestore = newButton(page, "ButtonRestore", QStringLiteral("&Restaurar"), "restore");
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ButtonBack);
-    buttons->addStretch(1);
-    buttons->addWidget(ButtonRestore);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     layout->addWidget(LabelChecked);
     layout->addWidget(LabelMoment);
+    layout->addSpacing(4);
     layout->addWidget(GridCounts);
     layout->addWidget(LabelCurrent);
     layout->addStretch(1);
     layout->addWidget(LabelReplace);
-    layout->addLayout(buttons);
     return page;
 }
 
@@ -185,7 +202,6 @@ QWidget* RestoreWindow::buildDonePage() {
     MemoOutcome->setAccessibleName(QStringLiteral("Resultado da restauração"));
     auto* question =
         newLabel(page, "LabelStart", QStringLiteral("Deseja iniciar o Corvalen agora?"));
-    ButtonStart = newButton(page, "ButtonStart", QStringLiteral("&Iniciar o Corvalen"));
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -193,7 +209,6 @@ QWidget* RestoreWindow::buildDonePage() {
     layout->addWidget(LabelDone);
     layout->addWidget(MemoOutcome, 1);
     layout->addWidget(question);
-    layout->addWidget(ButtonStart, 0, Qt::AlignRight);
     return page;
 }
 
@@ -261,8 +276,6 @@ void RestoreWindow::ButtonCheckClick() {
 
 void RestoreWindow::showConfirmation(const restore::CheckedArchive& archive) {
     checked_ = archive;
-    LabelChecked->setText(
-        QStringLiteral("Backup verificado: %1").arg(QDir::toNativeSeparators(archive.path)));
     const QString made =
         archive.moment.isValid()
             ? QStringLiteral("Backup feito em %1 às %2 (pelo nome do arquivo).")
@@ -274,7 +287,7 @@ void RestoreWindow::showConfirmation(const restore::CheckedArchive& archive) {
             ? QStringLiteral("Última consulta registrada no backup: %1.")
                   .arg(archive.summary.newestConsultation.toString(QStringLiteral("dd/MM/yyyy")))
             : QStringLiteral("O backup não tem consultas registradas.");
-    LabelMoment->setText(made + ' ' + newest);
+    LabelMoment->setText(QDir::toNativeSeparators(archive.path) + '\n' + made + ' ' + newest);
 
     std::optional<db::DatabaseSummary> current;
     const QString database = platform::joinPath(setup_.dataFolder, QStringLiteral("med.mdb"));
@@ -314,24 +327,27 @@ void RestoreWindow::showConfirmation(const restore::CheckedArchive& archive) {
                         examFilesIn(setup_.dataFolder)});
     GridCounts->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r) {
-        GridCounts->setVerticalHeaderItem(r, new QTableWidgetItem(rows[size_t(r)].name));
-        const QString values[] = {count(rows[size_t(r)].backup),
+        const QString values[] = {rows[size_t(r)].name, count(rows[size_t(r)].backup),
                                   rows[size_t(r)].current ? count(*rows[size_t(r)].current)
                                                           : QStringLiteral("—")};
-        for (int c = 0; c < 2; ++c) {
+        for (int c = 0; c < 3; ++c) {
             auto* item = new QTableWidgetItem(values[c]);
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (c > 0)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             GridCounts->setItem(r, c, item);
         }
     }
-    Pages->setCurrentIndex(1);
-    ButtonRestore->setFocus();
+    // As high as its lines, no empty space below them.
+    GridCounts->setFixedHeight(GridCounts->horizontalHeader()->sizeHint().height() +
+                               GridCounts->rowCount() *
+                                   GridCounts->verticalHeader()->defaultSectionSize() +
+                               2 * GridCounts->frameWidth());
+    showStep(1);
 }
 
 void RestoreWindow::ButtonBackClick() {
     checked_.reset();
-    Pages->setCurrentIndex(0);
-    EditArchive->setFocus();
+    showStep(0);
 }
 
 void RestoreWindow::ButtonRestoreClick() {
@@ -381,8 +397,7 @@ void RestoreWindow::showOutcome(const restore::Outcome& outcome) {
         lines += outcome.notes;
     }
     MemoOutcome->setPlainText(lines.join('\n'));
-    Pages->setCurrentIndex(2);
-    ButtonStart->setFocus();
+    showStep(2);
 }
 
 void RestoreWindow::ButtonStartClick() {

@@ -54,20 +54,20 @@ public:
     QLabel* LabelArchive;
     QLineEdit* EditArchive;
     QPushButton* ButtonBrowse;
-    QPushButton* ButtonCheck;
     // Confirming.
     QLabel* LabelChecked;
     QLabel* LabelMoment;
     QTableWidget* GridCounts;
     QLabel* LabelCurrent;
     QLabel* LabelReplace;
-    QPushButton* ButtonBack;
-    QPushButton* ButtonRestore;
     // Done.
     QLabel* LabelDone;
     QPlainTextEdit* MemoOutcome;
-    QPushButton* ButtonStart;
-    // Every step.
+    // The commands under the steps, each shown on its step.
+    QPushButton* ButtonCheck;   // choose
+    QPushButton* ButtonBack;    // confirm
+    QPushButton* ButtonRestore; // confirm
+    QPushButton* ButtonStart;   // done
     QProgressBar* ProgressBar1;
     QPushButton* ButtonClose;
 
@@ -75,6 +75,8 @@ private:
     QWidget* buildChoosePage();
     QWidget* buildConfirmPage();
     QWidget* buildDonePage();
+    // Shows step 0 (choose), 1 (confirm) or 2 (done) with its commands.
+    void showStep(int step);
     void connectCommands();
     QStringList usedFolders() const;
     void rememberFolder(const QString& folder) const;

@@ -154,11 +154,13 @@ private slots:
         QCOMPARE(window->Pages->currentIndex(), 1);
         QVERIFY(window->LabelMoment->text().contains("01/03/2027 às 09:05"));
         QVERIFY(window->LabelMoment->text().contains("28/02/2027"));
-        const QStringList backupColumn{cell(0, 0), cell(1, 0), cell(2, 0), cell(3, 0), cell(4, 0)};
-        const QStringList currentColumn{cell(0, 1), cell(1, 1), cell(2, 1), cell(3, 1), cell(4, 1)};
+        const QStringList names{cell(0, 0), cell(1, 0), cell(2, 0), cell(3, 0), cell(4, 0)};
+        const QStringList backupColumn{cell(0, 1), cell(1, 1), cell(2, 1), cell(3, 1), cell(4, 1)};
+        const QStringList currentColumn{cell(0, 2), cell(1, 2), cell(2, 2), cell(3, 2), cell(4, 2)};
+        QCOMPARE(names, (QStringList{"Pacientes", "Consultas", "Exames", "Usuários",
+                                     "Arquivos de exames"}));
         QCOMPARE(backupColumn, (QStringList{"3", "2", "1", "1", "3"}));
         QCOMPARE(currentColumn, (QStringList{"1", "0", "0", "1", "0"}));
-        QCOMPARE(window->GridCounts->verticalHeaderItem(4)->text(), "Arquivos de exames");
         QCOMPARE(folderState(current->path()), before);
         QCOMPARE(QSettings(backups->filePath("restaura.ini"), QSettings::IniFormat)
                      .value("pastasUsadas")
@@ -244,7 +246,7 @@ private slots:
         openWindow();
         check(archive);
         QCOMPARE(window->Pages->currentIndex(), 1);
-        QCOMPARE(cell(0, 1), "1");
+        QCOMPARE(cell(0, 2), "1");
         const auto before = folderState(current->path());
         const QByteArray file = test::fileBytes(current->file("med.mdb"));
         window->ButtonRestore->click();
