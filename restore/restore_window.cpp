@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -260,6 +261,7 @@ void RestoreWindow::ButtonCheckClick() {
     std::optional<restore::CheckedArchive> checked;
     {
         WorkInProgress work(ProgressBar1, {ButtonBrowse, ButtonCheck, EditArchive, ButtonClose});
+        const QScopedValueRollback working(working_, true);
         try {
             checked =
                 restore::checkArchive(path, work_.path(), [&work](double f) { work.progress(f); });
@@ -356,6 +358,7 @@ void RestoreWindow::ButtonRestoreClick() {
     std::optional<restore::Outcome> outcome;
     {
         WorkInProgress work(ProgressBar1, {ButtonBack, ButtonRestore, ButtonClose});
+        const QScopedValueRollback working(working_, true);
         try {
             outcome = restore::restoreArchive(*checked_, setup_.dataFolder, platform::now(),
                                               [&work](double f) { work.progress(f); });

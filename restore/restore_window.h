@@ -71,6 +71,10 @@ public:
     QProgressBar* ProgressBar1;
     QPushButton* ButtonClose;
 
+protected:
+    // The window stays open while an archive is checked or restored.
+    bool FormCloseQuery() override { return !working_; }
+
 private:
     QWidget* buildChoosePage();
     QWidget* buildConfirmPage();
@@ -84,6 +88,7 @@ private:
     Setup setup_;
     QTemporaryDir work_;
     std::optional<restore::CheckedArchive> checked_;
+    bool working_ = false;
 };
 
 } // namespace corvalen

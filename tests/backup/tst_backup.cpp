@@ -157,11 +157,16 @@ private slots:
         QCOMPARE(backupArchiveName(folder, moment), name);
     }
 
-    // Without a folder the backup only warns; a cancelled chooser empties the box and the
-    // target, and the next backup warns again.
+    // Without a folder the backup only warns; closing the window keeps the folder; a cancelled
+    // chooser empties the box and the target, and the next backup warns again.
     void aFolderIsNeeded() {
         form->BitBtn2->click();
         chooseFolder(target->path());
+        // "Fechar" hides the window; shown again it still has the folder.
+        form->Button1->click();
+        QVERIFY(!form->isVisible());
+        form->show();
+        QCOMPARE(form->Edit1->text(), QDir::toNativeSeparators(target->path()));
         pickerAnswer.reset();
         form->BitBtn1->click();
         QCOMPARE(form->Edit1->text(), QString());
