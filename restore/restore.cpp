@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <filesystem>
 #include <optional>
@@ -286,8 +287,10 @@ CheckedArchive checkArchive(const QString& path, const QString& workFolder,
     if (database < 0)
         throw restoreError(QStringLiteral("o backup não contém o banco de dados med.mdb"));
 
-    // Every entry is read back (CRC and size), the database into the work folder.
+    // Every entry is read back (CRC and size), the database into the work folder, where it
+    // stays only for the checks: the restore takes it from the archive again.
     const QString extracted = platform::joinPath(workFolder, databaseName);
+    const auto removeExtracted = qScopeGuard([&extracted] { QFile::remove(extracted); });
     QFile out(extracted);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw restoreError(QStringLiteral("não foi possível gravar na pasta temporária %1 (%2)")

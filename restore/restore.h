@@ -27,8 +27,8 @@ struct CheckedArchive {
 // Checks an archive: it reads back whole with good CRCs; it holds exactly one med.mdb and,
 // for an archive with exams, files under ex/ and cont.cfg and logo.cfg, nothing else; its
 // database passes SQLite's integrity check and holds the program's tables. The database is
-// extracted into workFolder for the checks; nothing else is written. Raises an Error whose
-// message is the reason.
+// extracted into workFolder for the checks and removed afterwards; nothing else is written.
+// Raises an Error whose message is the reason.
 CheckedArchive checkArchive(const QString& path, const QString& workFolder,
                             const Progress& progress = {});
 
