@@ -2,12 +2,15 @@
 // program folder (its current directory). It restores the data folder that Corvalen uses.
 
 #include "platform/folders.h"
+#include "platform/sharing.h"
 #include "restore/restore_window.h"
 
 #include <QApplication>
 #include <QDir>
 
 int main(int argc, char** argv) {
+    // Before any file is made: what it writes stays writable for the other staff accounts.
+    corvalen::platform::shareNewFilesWithGroup();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("restaura"));
     using namespace corvalen;
