@@ -132,7 +132,7 @@ bool backupBenchmark(const Scale& scale, const Options& options) {
     const QString database = platform::joinPath(dataFolder(copy.path()), QStringLiteral("med.mdb"));
     const QString zip9 = copy.filePath(QStringLiteral("zip9.zip"));
 
-    std::vector<double> ours, oursMb, theirs, theirsMb;
+    std::vector<double> ours, oursBytes, theirs, theirsBytes;
     for (int run = 0; run < options.runs; ++run) {
         qint64 started = 0;
         const QJsonObject result = runChild(QStringLiteral("backup"), copied, options, &started);
@@ -141,7 +141,7 @@ bool backupBenchmark(const Scale& scale, const Options& options) {
             return false;
         }
         ours.push_back(result["ms"].toDouble());
-        oursMb.push_back(mb(qint64(result["zip_bytes"].toDouble())));
+        oursBytes.push_back(result["zip_bytes"].toDouble());
 
         QFile::remove(zip9);
         QProcess zip;
@@ -152,7 +152,7 @@ bool backupBenchmark(const Scale& scale, const Options& options) {
             return false;
         }
         theirs.push_back(double(monotonicNs() - zipStarted) / 1e6);
-        theirsMb.push_back(mb(QFileInfo(zip9).size()));
+        theirsBytes.push_back(double(QFileInfo(zip9).size()));
     }
     const double ms = median(ours);
     const double zipMs = median(theirs);
@@ -160,11 +160,11 @@ bool backupBenchmark(const Scale& scale, const Options& options) {
            {"scale", scale.name},
            {"db_mb", mb(dbBytes)},
            {"ms", rounded(ms)},
-           {"zip_mb", median(oursMb)},
+           {"zip_mb", mb(qint64(median(oursBytes)))},
            {"zip9_ms", rounded(zipMs)},
-           {"zip9_mb", median(theirsMb)},
+           {"zip9_mb", mb(qint64(median(theirsBytes)))},
            {"time_ratio", std::round(ms / zipMs * 1000) / 1000},
-           {"size_ratio", std::round(median(oursMb) / median(theirsMb) * 1000) / 1000},
+           {"size_ratio", std::round(median(oursBytes) / median(theirsBytes) * 10000) / 10000},
            {"runs", options.runs},
            {"min_ms", rounded(*std::min_element(ours.begin(), ours.end()))},
            {"max_ms", rounded(*std::max_element(ours.begin(), ours.end()))}});
@@ -182,7 +182,7 @@ bool backupBenchmark(const Scale& scale, const Options& options) {
     }
     print({{"bench", "restore_verify"},
            {"scale", scale.name},
-           {"zip_mb", median(oursMb)},
+           {"zip_mb", mb(qint64(median(oursBytes)))},
            {"ms", rounded(median(verify))},
            {"runs", options.runs},
            {"min_ms", rounded(*std::min_element(verify.begin(), verify.end()))},
