@@ -82,7 +82,7 @@ int backupChild(int argc, char** argv) {
     Form25->BitBtn1Click();
     const qint64 started = monotonicNs();
     Form25->BitBtn2Click();
-    const double ms = double(monotonicNs() - started) / 1e6;
+    const double ms = msSince(started);
     if (shown != QLatin1String("Backup realizado com sucesso!"))
         fail(QStringLiteral("backup failed: ") + shown);
     const QFileInfoList archives =
@@ -105,7 +105,7 @@ int restoreVerifyChild(int, char**) {
     try {
         const restore::CheckedArchive checked =
             restore::checkArchive(archives.first().filePath(), work.path());
-        const double ms = double(monotonicNs() - started) / 1e6;
+        const double ms = msSince(started);
         print({{"ms", ms}, {"patients", checked.summary.patients}, {"peak_rss_mb", peakRssMb()}});
     } catch (const std::exception& e) {
         fail(QString::fromUtf8(e.what()));
@@ -151,7 +151,7 @@ bool backupBenchmark(const Scale& scale, const Options& options) {
             print({{"bench", "backup"}, {"scale", scale.name}, {"error", "zip -9 failed"}});
             return false;
         }
-        theirs.push_back(double(monotonicNs() - zipStarted) / 1e6);
+        theirs.push_back(msSince(zipStarted));
         theirsBytes.push_back(double(QFileInfo(zip9).size()));
     }
     const double ms = median(ours);
