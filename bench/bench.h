@@ -66,5 +66,8 @@ int reportLayoutYearChild(int argc, char** argv);
 int reportLayoutAllChild(int argc, char** argv);
 int reportFirstPageChild(int argc, char** argv);
 int prescriptionChild(int argc, char** argv);
+bool backupBenchmark(const Scale& scale, const Options& options);
+int backupChild(int argc, char** argv);
+int restoreVerifyChild(int argc, char** argv);
 
 } // namespace corvalen::bench

@@ -25,6 +25,7 @@ const NamedBenchmark benchmarks[] = {
     {"startup", startupBenchmark},
     {"search", searchBenchmark},
     {"reports", reportsBenchmark},
+    {"backup", backupBenchmark},
 };
 
 struct NamedChild {
@@ -38,6 +39,8 @@ const NamedChild children[] = {
     {"report_layout_all", reportLayoutAllChild},
     {"report_first_page", reportFirstPageChild},
     {"prescription", prescriptionChild},
+    {"backup", backupChild},
+    {"restore_verify", restoreVerifyChild},
 };
 
 int usage(const QString& problem) {

@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 namespace corvalen::db {
@@ -62,8 +63,16 @@ QVariant parameterToStorage(const QVariant& value);
 // SQL for a date literal, used where the windows write a fixed date into a statement.
 QString dateLiteral(int year, int month, int day);
 
-// Writes a consistent copy of the open database into a new file (the online backup).
-void backup(QSqlDatabase& db, const QString& destinationFile);
+// Called between the steps of a backup with the work done so far and the total.
+using BackupProgress = std::function<void(qint64 done, qint64 total)>;
+
+// Writes a consistent, complete copy of the database the open connection works on, as it stands
+// when the copy begins, into the new SQLite file destinationFile (the online backup): what is
+// still in the write-ahead log is included, other connections may go on writing meanwhile, and
+// the copy opens later as an ordinary database without a log beside it. Refuses an existing
+// destination, leaving it untouched; leaves nothing behind when it fails. Raises an Error whose
+// message is a short Portuguese reason.
+void backup(QSqlDatabase& db, const QString& destinationFile, const BackupProgress& progress = {});
 
 } // namespace engine
 } // namespace corvalen::db

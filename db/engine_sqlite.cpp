@@ -1,5 +1,7 @@
 #include "db/engine.h"
 
+#include "db/database_file.h"
+
 #include "platform/error.h"
 
 #include <QDate>
@@ -345,32 +347,14 @@ QString dateLiteral(int year, int month, int day) {
     return QStringLiteral("'%1'").arg(QDate(year, month, day).toString(Qt::ISODate));
 }
 
-void backup(QSqlDatabase& db, const QString& destinationFile) {
-    sqlite3* source = handleOf(db);
-    sqlite3* destination = nullptr;
-    if (sqlite3_open_v2(destinationFile.toUtf8().constData(), &destination,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        const QString message = destination ? sqliteMessage(destination) : QString();
-        sqlite3_close(destination);
-        throw engineError(message);
-    }
-    sqlite3_backup* b = sqlite3_backup_init(destination, "main", source, "main");
-    int rc = SQLITE_ERROR;
-    if (b) {
-        do {
-            rc = sqlite3_backup_step(b, -1);
-            if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-                sqlite3_sleep(50);
-        } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
-        sqlite3_backup_finish(b);
-    }
-    const QString message = sqliteMessage(destination);
-    // The copy is a plain single-file database: no write-ahead log travels with it.
-    if (rc == SQLITE_DONE)
-        sqlite3_exec(destination, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
-    sqlite3_close(destination);
-    if (rc != SQLITE_DONE)
-        throw engineError(message);
+void backup(QSqlDatabase& db, const QString& destinationFile, const BackupProgress& progress) {
+    // The copy reads the connection's file through a private connection of its own, inside one
+    // read transaction: the program's connection is left as it is, and writes by any connection
+    // meanwhile neither tear the copy nor restart it.
+    const char* file = sqlite3_db_filename(handleOf(db), "main");
+    if (!file || !*file)
+        throw engineError(QStringLiteral("a conexão não está ligada a um arquivo"));
+    copyDatabaseFile(QString::fromUtf8(file), destinationFile, progress);
 }
 
 } // namespace corvalen::db::engine

@@ -21,7 +21,8 @@ struct PickerRequest {
     PickerKind kind;
     QString title;
     QString filter;      // type list ("Text (*.txt);;All (*)"), empty for folders
-    QString initialPath; // file name or folder shown first (the suggested name when saving)
+    QString initialPath; // file name or folder shown first (the suggested name when saving;
+                         // a folder: an open dialog opens in it)
 };
 
 using PickerHook = std::function<std::optional<QString>(const PickerRequest&)>;

@@ -3,6 +3,7 @@
 #include "platform/picture.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
@@ -59,7 +60,9 @@ std::optional<QString> pick(QWidget* owner, const PickerRequest& request) {
     case PickerKind::File:
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setNameFilter(request.filter);
-        if (!request.initialPath.isEmpty())
+        if (QFileInfo(request.initialPath).isDir())
+            dialog.setDirectory(request.initialPath);
+        else if (!request.initialPath.isEmpty())
             dialog.selectFile(request.initialPath);
         break;
     case PickerKind::SaveFile:

@@ -3,11 +3,13 @@
 #include "app/about.h"
 #include "app/login.h"
 #include "app/main_window.h"
+#include "backup/archive.h"
 #include "backup/backup.h"
 #include "consult/consultation.h"
 #include "consult/patient_selection.h"
 #include "consult/prescription_report.h"
 #include "consult/records_browser.h"
+#include "db/database_file.h"
 #include "db/dataset.h"
 #include "db/session.h"
 #include "db/widgets/dbedit.h"
@@ -31,7 +33,9 @@
 #include "reports/patients_report.h"
 #include "reports/report_preview.h"
 #include "reports/users_report.h"
+#include "restore/restore_window.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QElapsedTimer>
@@ -39,6 +43,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -226,6 +231,29 @@ void chooseExam(QWidget* w, const QString& file, const QString& title, bool pdf)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
+// The restore program's window on the data folder in use, for the pictures of its steps.
+RestoreWindow* restoreWindow() {
+    static QTemporaryDir settings;
+    return new RestoreWindow(
+        {session().dataFolder, session().programFolder, settings.filePath("restaura.ini")});
+}
+
+// A real backup of the data folder in use, checked as the restore program checks it.
+restore::CheckedArchive checkedBackup() {
+    static QTemporaryDir work;
+    const QString snapshot = work.filePath("med.mdb");
+    const QString archive = work.filePath("medbackup_01032027_0905.zip");
+    if (!QFile::exists(archive)) {
+        db::copyDatabaseFile(session().dataFile("med.mdb"), snapshot);
+        archive::ZipArchiveWriter writer;
+        writer.setFileName(archive);
+        writer.addFile(snapshot, "med.mdb");
+        writer.add();
+    }
+    QDir().mkpath(work.filePath("verificacao"));
+    return restore::checkArchive(archive, work.filePath("verificacao"));
+}
+
 } // namespace
 
 std::vector<ScreenshotWindow> screenshotWindows() {
@@ -300,7 +328,43 @@ std::vector<ScreenshotWindow> screenshotWindows() {
          {},
          true},
         {"TForm24", [] { return Form24; }},
-        {"TForm25", [] { return Form25; }},
+        {"TForm25", [] { return Form25; },
+         [](QWidget*) { Form25->Edit1->setText(QStringLiteral("/media/pendrive/backups")); }},
+        {"TForm25-em-andamento", [] { return Form25; },
+         [](QWidget*) {
+             Form25->CheckBox1->setChecked(true);
+             for (QWidget* w : QList<QWidget*>{Form25->BitBtn1, Form25->BitBtn2, Form25->CheckBox1,
+                                               Form25->Button2, Form25->Button1})
+                 w->setEnabled(false);
+             Form25->ProgressBar1->setValue(420);
+             Form25->ProgressBar1->show();
+         }},
+        {"restaura-1-escolher", [] { return restoreWindow(); },
+         [](QWidget* w) {
+             static_cast<RestoreWindow*>(w)->EditArchive->setText(
+                 QStringLiteral("/media/pendrive/backups/medbackup_01032027_0905.zip"));
+         },
+         true},
+        {"restaura-2-confirmar", [] { return restoreWindow(); },
+         [](QWidget* w) { static_cast<RestoreWindow*>(w)->showConfirmation(checkedBackup()); },
+         true},
+        {"restaura-3-concluido", [] { return restoreWindow(); },
+         [](QWidget* w) {
+             auto* window = static_cast<RestoreWindow*>(w);
+             restore::CheckedArchive archive = checkedBackup();
+             archive.withExams = true;
+             window->showConfirmation(archive);
+             restore::Outcome outcome;
+             outcome.keptDatabase =
+                 session().dataFile("med_antes_da_restauracao_02032027_0830.mdb");
+             outcome.examsRestored = 12;
+             outcome.examsAlreadyThere = 340;
+             outcome.examsKeptBoth << QStringLiteral(
+                 "ex/118.jpg: mantido o arquivo atual; o do backup foi gravado como "
+                 "ex/118_restaurado.jpg");
+             window->showOutcome(outcome);
+         },
+         true},
     };
 }
 

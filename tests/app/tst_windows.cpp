@@ -258,6 +258,9 @@ private slots:
         QVERIFY2(recorder->shown().empty(), qPrintable(recorder->last()));
         platform::setPickerHook([](const platform::PickerRequest&) { return std::nullopt; });
         platform::setShellOpenHook([](const QString&) {});
+        // The backup window's restore command starts the restore program and ends this one.
+        platform::setStartProgramHook([](const QString&) {});
+        platform::setEndProgramHook([] {});
     }
 
     void cleanup() {
@@ -268,6 +271,8 @@ private slots:
         qunsetenv("CORVALEN_COMMON_APPDATA");
         platform::setPickerHook({});
         platform::setShellOpenHook({});
+        platform::setStartProgramHook({});
+        platform::setEndProgramHook({});
         session().patient = {};
         folder.reset();
         recorder.reset();
