@@ -18,7 +18,7 @@ endfunction()
 function(corvalen_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE Qt6::Test corvalen_testsupport ${ARG_LIBS})
+    target_link_libraries(${name} PRIVATE Qt6::Test corvalen_testgui ${ARG_LIBS})
     corvalen_warnings(${name})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES

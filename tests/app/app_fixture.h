@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "db/session.h"
 #include "tests/support/fixture.h"
+#include "tests/support/gui.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,16 +22,6 @@
 #include <memory>
 
 namespace corvalen::test {
-
-// Types text into a widget key by key, non-ASCII characters included.
-inline void typeInto(QWidget* widget, const QString& text) {
-    for (const QChar ch : text) {
-        if (ch.unicode() < 128)
-            QTest::keyClick(widget, ch.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
-}
 
 // Enabled state of every command of the main window, menu items and tool buttons, by name.
 inline QMap<QString, bool> commandStates(TForm1* main) {

@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "tests/consult/consult_fixture.h"
 #include "tests/support/fixture.h"
+#include "tests/support/gui.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,14 +59,6 @@ class TstConsultation : public QObject {
         for (int r = 0; r < grid->model()->rowCount(); ++r)
             values << grid->model()->index(r, column).data().toString();
         return values;
-    }
-
-    static void doubleClick(DBGrid* grid, int row) {
-        QPoint at = grid->viewport()->rect().center();
-        if (row >= 0)
-            at = grid->visualRect(grid->model()->index(row, 0)).center();
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
     }
 
 private slots:
@@ -310,7 +303,7 @@ private slots:
         QTest::mouseClick(w->Button3, Qt::LeftButton);
         QCOMPARE(gridColumn(w->DBGridPronts, 0), QStringList({"Raio X", "Hemograma"}));
 
-        doubleClick(w->DBGridPronts, 1);
+        test::doubleClick(w->DBGridPronts, 1);
         QTRY_COMPARE(exams->opened.size(), 2);
         QCOMPARE(exams->opened.last(), qMakePair(number, 24));
         QVERIFY2(recorder->shown().empty(), qPrintable(recorder->last()));
@@ -321,14 +314,14 @@ private slots:
     void openingAnExamFromAnEmptyList() {
         TForm11* w = open();
         QTest::mouseClick(w->ToolButton1, Qt::LeftButton);
-        doubleClick(w->DBGridPronts, -1);
+        test::doubleClick(w->DBGridPronts, -1);
         QCOMPARE(recorder->last(),
                  QStringLiteral("Nenhum para selecionar. Erro: List index out of bounds (1)"));
         QCOMPARE(recorder->shown().back().kind, Kind::Plain);
 
         QTest::mouseClick(w->ToolButton3, Qt::LeftButton);
         QCOMPARE(exams->opened.size(), 1);
-        doubleClick(w->DBGridPronts, -1);
+        test::doubleClick(w->DBGridPronts, -1);
         QCOMPARE(recorder->last(),
                  QStringLiteral("Nenhum para selecionar. Erro: '' is not a valid integer value"));
         QTest::qWait(30);

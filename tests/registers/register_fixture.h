@@ -3,6 +3,7 @@
 // the tab chain, and answering the editor that a list opens modally.
 
 #include "tests/support/fixture.h"
+#include "tests/support/gui.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,17 +13,6 @@
 #include <functional>
 
 namespace corvalen::test {
-
-// Types text into a widget key by key, non-ASCII characters included.
-inline void typeInto(QWidget* widget, const QString& text) {
-    widget->setFocus();
-    for (const QChar ch : text) {
-        if (ch.unicode() < 128)
-            QTest::keyClick(widget, ch.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-    }
-}
 
 // The radio button of a group captioned `text`.
 inline QRadioButton* radioItem(QWidget* group, const QString& text) {

@@ -45,23 +45,6 @@ class TstPatientList : public QObject {
         return list->DBGrid1->visualRect(list->DBGrid1->model()->index(row, column)).center();
     }
 
-    // Double-clicks a row's name, or the empty grid when there are no rows.
-    void doubleClick(int row) {
-        QWidget* viewport = list->DBGrid1->viewport();
-        const QPoint at = list->DBGrid1->model()->rowCount() > row ? cell(row, 1) : QPoint(50, 20);
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
-        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
-    }
-
-    // Types into the grid as a user: the first key opens the cell editor, the rest go to it.
-    static void typeIntoGrid(QWidget* grid, const QString& text) {
-        QWidget* target = grid;
-        for (const QChar c : text) {
-            QTest::keyClick(target, c.toLatin1());
-            target = QApplication::focusWidget();
-        }
-    }
-
 private slots:
     void init() {
         recorder = std::make_unique<test::MessageRecorder>();
@@ -139,7 +122,7 @@ private slots:
 
         list->DBGrid1->setFocus();
         QTest::mouseClick(list->DBGrid1->viewport(), Qt::LeftButton, {}, cell(1, 1));
-        typeIntoGrid(list->DBGrid1, "Zilda Souza");
+        test::typeFollowingFocus(list->DBGrid1, "Zilda Souza");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up); // leaves the row: posted
         QCOMPARE(list->ADODataSet1->state(), State::Browse);
         QCOMPARE(folder->scalar("select nome from Pacientes where inscricao = 1").toString(),
@@ -160,7 +143,7 @@ private slots:
         list->DBGrid1->setFocus();
         QTest::mouseClick(list->DBGrid1->viewport(), Qt::LeftButton, {}, cell(0, 1));
         QTest::keyClick(list->DBGrid1, Qt::Key_Insert);
-        typeIntoGrid(list->DBGrid1, "Quirino");
+        test::typeFollowingFocus(list->DBGrid1, "Quirino");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(folder->scalar("select count(*) from Pacientes where nome = 'Quirino'").toInt(),
                  1);
@@ -173,7 +156,7 @@ private slots:
         QTest::keyClick(list->Edit1, Qt::Key_Backspace);
         list->DBGrid1->setFocus();
         QTest::mouseClick(list->DBGrid1->viewport(), Qt::LeftButton, {}, cell(0, 1));
-        typeIntoGrid(list->DBGrid1, "Xavier");
+        test::typeFollowingFocus(list->DBGrid1, "Xavier");
         QCOMPARE(list->ADODataSet1->state(), State::Edit);
         test::typeInto(list->Edit1, "x");
         QCOMPARE(list->ADODataSet1->state(), State::Browse);
@@ -276,7 +259,7 @@ private slots:
         showList();
         list->DBGrid1->setFocus();
         QTest::mouseClick(list->DBGrid1->viewport(), Qt::LeftButton, {}, cell(0, 1));
-        typeIntoGrid(list->DBGrid1, "Zeca");
+        test::typeFollowingFocus(list->DBGrid1, "Zeca");
         QCOMPARE(list->ADODataSet1->state(), State::Edit);
         QTest::mouseClick(list->Button2, Qt::LeftButton);
         QCOMPARE(folder->scalar("select nome from Pacientes where inscricao = 40").toString(),
@@ -291,7 +274,7 @@ private slots:
         test::typeInto(list->Edit1, "1");
         int code = -1;
         QString name;
-        QVERIFY(test::whileModal<TForm9>([&] { doubleClick(1); },
+        QVERIFY(test::whileModal<TForm9>([&] { test::doubleClick(list->DBGrid1, 1, 1); },
                                          [&](TForm9& editor) {
                                              code = editor.code();
                                              name = editor.DBEdit3->text();
@@ -302,7 +285,7 @@ private slots:
 
         search("zzz");
         QCOMPARE(listed(), QStringList{});
-        QVERIFY(!test::whileModal<TForm9>([&] { doubleClick(0); }));
+        QVERIFY(!test::whileModal<TForm9>([&] { test::doubleClick(list->DBGrid1, 0, 1); }));
         QCOMPARE(recorder->texts(), QStringList{"'' is not a valid integer value."});
     }
 
