@@ -2,10 +2,15 @@
 // Everything specific to the database engine (SQLite through Qt Sql's QSQLITE driver):
 // opening a file without ever creating it, the write-ahead log and busy timeout that let two
 // copies of the program share one file, the Brazilian-Portuguese text comparison, the
-// description of a statement's columns, the mapping of column and parameter types, and the
-// online backup. A server engine would replace this file and nothing else.
+// description of a statement's columns, the mapping of column and parameter types, how an
+// optimistic update compares values and learns a new row's key, how a busy database is told
+// apart, and the online backup. A server engine would replace this file and nothing else.
+
+#include "platform/error.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -56,9 +61,30 @@ std::vector<ColumnInfo> describe(QSqlDatabase& db, const QString& sql);
 QVariant fromStorage(FieldType type, const QVariant& stored);
 QVariant toStorage(FieldType type, const QVariant& value);
 
-// Converts a named parameter's value, given as text by the windows ("dd/mm/yyyy", "hh:nn",
-// decimal digits), into what the engine compares with date, time and integer columns.
-QVariant parameterToStorage(const QVariant& value);
+// For each named parameter of a statement (names without the colon), the type of the column
+// it is compared with ("Data Between :a And :b", ":n = nome", "Cod_med= :prof"); Unknown when
+// it is compared with no column of a table.
+std::vector<FieldType> parameterTypes(QSqlDatabase& db, const QString& sql,
+                                      const QStringList& names);
+
+// Converts a named parameter's value for the column type it is compared with. The windows give
+// values as text ("dd/mm/yyyy" for a date, "hh:nn" for a time, decimal digits): a text is
+// converted only for a date or time column, so a text compared with a text column stays
+// exactly as typed. Dates and times given as such are converted whatever the column.
+QVariant parameterToStorage(FieldType compared, const QVariant& value);
+
+// The condition of an optimistic update or delete that the column still holds the value bound
+// to the one placeholder it contains: a null matches a null, and text is compared exactly
+// (letter case and accents included, whatever the column's comparison).
+QString sameValueCondition(const QString& column, FieldType type);
+
+// The key the database gave the row that an executed INSERT added.
+QVariant insertedKey(const QSqlQuery& insert);
+
+// The program's error for a statement the engine refused. A database that another workstation
+// holds for longer than the engine waits gives a message that names the cause; other refusals
+// carry the engine's own text.
+Error statementError(const QSqlError& error);
 
 // SQL for a date literal, used where the windows write a fixed date into a statement.
 QString dateLiteral(int year, int month, int day);

@@ -5,6 +5,7 @@
 #include "platform/error.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -324,23 +325,231 @@ QVariant toStorage(FieldType type, const QVariant& value) {
     return value;
 }
 
-QVariant parameterToStorage(const QVariant& value) {
-    if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(Qt::ISODate);
-    if (value.typeId() == QMetaType::QTime)
+namespace {
+
+// A statement's words, for finding what a parameter is compared with.
+struct Token {
+    enum Kind { Name, Parameter, Operator, Literal, Other } kind;
+    QString text; // a name as written (dotted names whole), a parameter without its colon
+};
+
+std::vector<Token> tokenize(const QString& sql) {
+    std::vector<Token> tokens;
+    const auto nameChar = [](QChar c) { return c.isLetterOrNumber() || c == '_'; };
+    for (qsizetype i = 0; i < sql.size();) {
+        const QChar c = sql.at(i);
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == '\'' || c == '"') {
+            qsizetype j = i + 1;
+            while (j < sql.size() && sql.at(j) != c)
+                ++j;
+            tokens.push_back({Token::Literal, sql.mid(i, j + 1 - i)});
+            i = j + 1;
+        } else if (c.isDigit()) {
+            qsizetype j = i;
+            while (j < sql.size() && (sql.at(j).isDigit() || sql.at(j) == '.'))
+                ++j;
+            tokens.push_back({Token::Literal, sql.mid(i, j - i)});
+            i = j;
+        } else if (c.isLetter() || c == '_') {
+            qsizetype j = i;
+            while (j < sql.size() &&
+                   (nameChar(sql.at(j)) || (sql.at(j) == '.' && j + 1 < sql.size() &&
+                                            (sql.at(j + 1).isLetter() || sql.at(j + 1) == '_'))))
+                ++j;
+            tokens.push_back({Token::Name, sql.mid(i, j - i)});
+            i = j;
+        } else if (c == ':' && i + 1 < sql.size() &&
+                   (sql.at(i + 1).isLetter() || sql.at(i + 1) == '_')) {
+            qsizetype j = i + 1;
+            while (j < sql.size() && nameChar(sql.at(j)))
+                ++j;
+            tokens.push_back({Token::Parameter, sql.mid(i + 1, j - i - 1)});
+            i = j;
+        } else if (QStringLiteral("<>=!").contains(c)) {
+            qsizetype j = i;
+            while (j < sql.size() && QStringLiteral("<>=!").contains(sql.at(j)))
+                ++j;
+            tokens.push_back({Token::Operator, sql.mid(i, j - i)});
+            i = j;
+        } else {
+            tokens.push_back({Token::Other, QString(c)});
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+bool isWord(const std::vector<Token>& t, qsizetype i, const char* word) {
+    return i >= 0 && i < qsizetype(t.size()) && t[size_t(i)].kind == Token::Name &&
+           t[size_t(i)].text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isColumn(const std::vector<Token>& t, qsizetype i) {
+    static const char* const keywords[] = {"and",   "or",     "not", "between", "like", "is",
+                                           "where", "select", "on",  "null",    "in"};
+    if (i < 0 || i >= qsizetype(t.size()) || t[size_t(i)].kind != Token::Name)
+        return false;
+    return std::none_of(std::begin(keywords), std::end(keywords),
+                        [&](const char* k) { return isWord(t, i, k); });
+}
+
+// A comparison operator, LIKE or IS at position i.
+bool isComparison(const std::vector<Token>& t, qsizetype i) {
+    return (i >= 0 && i < qsizetype(t.size()) && t[size_t(i)].kind == Token::Operator) ||
+           isWord(t, i, "like") || isWord(t, i, "is");
+}
+
+// The column a parameter at position i is compared with, as written; empty when none.
+QString comparedColumn(const std::vector<Token>& t, qsizetype i) {
+    qsizetype before = i - 1;
+    if (isWord(t, before, "and") && i >= 3 && isWord(t, i - 3, "between"))
+        before = i - 3; // the upper bound of "column Between :a And :b"
+    if (isWord(t, before, "between") || isComparison(t, before)) {
+        qsizetype column = before - 1;
+        if (isWord(t, column, "not"))
+            --column;
+        if (isColumn(t, column))
+            return t[size_t(column)].text;
+    }
+    if (isComparison(t, i + 1) && isColumn(t, i + 2))
+        return t[size_t(i + 2)].text;
+    return {};
+}
+
+// Records the table columns a statement reads while it is prepared.
+int recordRead(void* reads, int action, const char* table, const char* column, const char*,
+               const char*) {
+    if (action == SQLITE_READ && table && column)
+        static_cast<std::vector<std::pair<QString, QString>>*>(reads)->emplace_back(
+            QString::fromUtf8(table), QString::fromUtf8(column));
+    return SQLITE_OK;
+}
+
+} // namespace
+
+std::vector<FieldType> parameterTypes(QSqlDatabase& db, const QString& sql,
+                                      const QStringList& names) {
+    std::vector<FieldType> types(size_t(names.size()), FieldType::Unknown);
+    if (names.isEmpty())
+        return types;
+    sqlite3* h = handleOf(db);
+    std::vector<std::pair<QString, QString>> reads; // (table, column) the statement reads
+    sqlite3_set_authorizer(h, recordRead, &reads);
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(h, text.constData(), int(text.size()), &stmt, nullptr);
+    sqlite3_finalize(stmt);
+    sqlite3_set_authorizer(h, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw engineError(sqliteMessage(h));
+
+    const std::vector<Token> tokens = tokenize(sql);
+    for (qsizetype i = 0; i < qsizetype(tokens.size()); ++i) {
+        if (tokens[size_t(i)].kind != Token::Parameter)
+            continue;
+        qsizetype n = names.size() - 1;
+        while (n >= 0 && names.at(n).compare(tokens[size_t(i)].text, Qt::CaseInsensitive) != 0)
+            --n;
+        const QString written = comparedColumn(tokens, i);
+        if (n < 0 || written.isEmpty() || types[size_t(n)] != FieldType::Unknown)
+            continue;
+        const qsizetype dot = written.lastIndexOf('.');
+        const QString table = dot < 0 ? QString() : written.left(dot);
+        const QString column = written.mid(dot + 1);
+        for (const auto& [readTable, readColumn] : reads) {
+            if (readColumn.compare(column, Qt::CaseInsensitive) != 0 ||
+                (!table.isEmpty() && readTable.compare(table, Qt::CaseInsensitive) != 0))
+                continue;
+            const char* declared = nullptr;
+            int primaryKey = 0;
+            if (sqlite3_table_column_metadata(h, nullptr, readTable.toUtf8().constData(),
+                                              readColumn.toUtf8().constData(), &declared, nullptr,
+                                              nullptr, &primaryKey, nullptr) == SQLITE_OK) {
+                int width = 0;
+                types[size_t(n)] = mapDeclaredType(QString::fromUtf8(declared ? declared : ""),
+                                                   primaryKey != 0, &width);
+            }
+            break;
+        }
+    }
+    return types;
+}
+
+QVariant parameterToStorage(FieldType compared, const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return toStorage(FieldType::Date, value);
+    case QMetaType::QTime:
         return toStorage(FieldType::Time, value);
-    if (value.typeId() != QMetaType::QString)
+    case QMetaType::QDateTime:
+        return toStorage(FieldType::DateTime, value);
+    case QMetaType::QString:
+        break;
+    default:
         return value;
+    }
     // Digits stay text: SQLite gives a text parameter numeric affinity when it is compared with
     // an integer column, and a text column keeps "007" apart from "7".
     const QString text = value.toString().trimmed();
-    const QDate date = QDate::fromString(text, QStringLiteral("d/M/yyyy"));
-    if (date.isValid())
-        return date.toString(Qt::ISODate);
-    const QTime time = QTime::fromString(text, QStringLiteral("H:mm"));
-    if (time.isValid())
-        return time.toString("HH:mm");
-    return value;
+    switch (compared) {
+    case FieldType::Date: {
+        const QDate date = QDate::fromString(text, QStringLiteral("d/M/yyyy"));
+        return date.isValid() ? toStorage(compared, date) : value;
+    }
+    case FieldType::Time: {
+        QTime time = QTime::fromString(text, QStringLiteral("H:mm"));
+        if (!time.isValid())
+            time = QTime::fromString(text, QStringLiteral("H:mm:ss"));
+        return time.isValid() ? toStorage(compared, time) : value;
+    }
+    case FieldType::DateTime: {
+        QDateTime at = QDateTime::fromString(text, QStringLiteral("d/M/yyyy H:mm:ss"));
+        if (!at.isValid())
+            at = QDateTime::fromString(text, QStringLiteral("d/M/yyyy H:mm"));
+        if (!at.isValid())
+            at = QDate::fromString(text, QStringLiteral("d/M/yyyy")).startOfDay();
+        return at.isValid() ? toStorage(compared, at) : value;
+    }
+    default:
+        return value;
+    }
+}
+
+QString sameValueCondition(const QString& column, FieldType type) {
+    switch (type) {
+    case FieldType::String:
+    case FieldType::Memo:
+    case FieldType::Unknown:
+        // The columns compare text without letter case; a change of case is a change.
+        return QStringLiteral("%1 IS ? COLLATE BINARY").arg(column);
+    // Compared as a day or a time, not as the text that stores it: another tool may have
+    // written "14:35:00" where this program writes "14:35".
+    case FieldType::Date:
+        return QStringLiteral("date(%1) IS date(?)").arg(column);
+    case FieldType::Time:
+        return QStringLiteral("time(%1) IS time(?)").arg(column);
+    case FieldType::DateTime:
+        return QStringLiteral("datetime(%1) IS datetime(?)").arg(column);
+    default:
+        return QStringLiteral("%1 IS ?").arg(column);
+    }
+}
+
+QVariant insertedKey(const QSqlQuery& insert) {
+    return insert.lastInsertId();
+}
+
+Error statementError(const QSqlError& error) {
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric) & 0xff;
+    // Another connection holds the write lock (or, rarely, a read that a write must wait for)
+    // for longer than the busy timeout given at open.
+    if (numeric && (code == SQLITE_BUSY || code == SQLITE_LOCKED))
+        return engineError(
+            QStringLiteral("O banco de dados está em uso por outro computador; tente novamente"));
+    return engineError(error.databaseText());
 }
 
 QString dateLiteral(int year, int month, int day) {
