@@ -1,6 +1,7 @@
 #include "db/dataset.h"
 
 #include "db/connection.h"
+#include "db/rowwriter.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -70,12 +71,6 @@ QString valueText(FieldType type, const QVariant& v) {
         break;
     }
     return v.toString();
-}
-
-bool sameValue(const QVariant& a, const QVariant& b) {
-    if (a.isNull() || b.isNull())
-        return a.isNull() == b.isNull();
-    return a == b;
 }
 
 } // namespace
@@ -165,7 +160,7 @@ void Field::setValue(const QVariant& v) {
     target = stored;
     dataset_->modified_ = true;
     emit dataset_->fieldChanged(index_);
-    emit dataset_->rowChanged(dataset_->recNo());
+    emit dataset_->rowChanged(dataset_->knownRecNo());
 }
 
 void Field::setAsString(const QString& text) {
@@ -226,7 +221,7 @@ void Field::setAsString(const QString& text) {
         dataset_->pendingValue(index_) = QVariant();
         dataset_->modified_ = true;
         emit dataset_->fieldChanged(index_);
-        emit dataset_->rowChanged(dataset_->recNo());
+        emit dataset_->rowChanged(dataset_->knownRecNo());
         return;
     }
     setValue(v);
@@ -327,7 +322,8 @@ void Dataset::open() {
     QSqlDatabase db = database();
     if (!db.isOpen())
         throw engineError(QStringLiteral("Operation is not allowed when the object is closed."));
-    std::vector<ColumnInfo> columns = engine::describe(db, statementText());
+    const QString text = statementText();
+    std::vector<ColumnInfo> columns = engine::describe(db, text);
     for (const QString& required : required_) {
         const bool present = std::any_of(columns.begin(), columns.end(), [&](const ColumnInfo& c) {
             return c.name.compare(required, Qt::CaseInsensitive) == 0;
@@ -336,39 +332,57 @@ void Dataset::open() {
             throw databaseError(
                 QStringLiteral("%1: Field '%2' not found").arg(objectName(), required));
     }
-    columns_ = std::move(columns);
-    baseTable_ = findBaseTable(); // asked for each cell a grid draws
-    displayFormats_.assign(columns_.size(), QString());
-    for (const auto& f : formatByColumn_) {
-        const int i = fieldIndex(f.first);
-        if (i >= 0)
-            displayFormats_[size_t(i)] = f.second;
-    }
-    rows_.clear();
-    deletedRows_ = 0;
-    visible_.clear();
-    fetched_ = false;
-    headRead_ = false;
-    head_.reset();
-    cur_ = -1;
-    bof_ = true;
-    eof_ = true;
-    modified_ = false;
-    state_ = State::Browse;
+    const QStringList names = parameterNames(text);
+    const std::vector<FieldType> compared = engine::parameterTypes(db, text, names);
+    std::vector<std::pair<QString, QVariant>> binds;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        binds.emplace_back(names.at(i),
+                           engine::parameterToStorage(compared[size_t(i)], parameter(names.at(i))));
+
+    resetRows([&] {
+        columns_ = std::move(columns);
+        binds_ = std::move(binds);
+        baseTable_ = findBaseTable(); // asked for each cell a grid draws
+        displayFormats_.assign(columns_.size(), QString());
+        for (const auto& f : formatByColumn_) {
+            const int i = fieldIndex(f.first);
+            if (i >= 0)
+                displayFormats_[size_t(i)] = f.second;
+        }
+        rows_.clear();
+        deletedRows_ = 0;
+        visible_.clear();
+        fetched_ = false;
+        holeAt_ = 0;
+        headRead_ = false;
+        head_.reset();
+        readFailed_ = false;
+        cur_ = -1;
+        onHead_ = true;
+        bof_ = true;
+        eof_ = true;
+        modified_ = false;
+        state_ = State::Browse;
+    });
     emit stateChanged();
-    emit rowsReset();
     emit currentChanged();
 }
 
-QSqlQuery Dataset::runStatement() const {
+void Dataset::resetRows(const std::function<void()>& change) {
+    emit rowsAboutToReset();
+    change();
+    emit rowsReset();
+}
+
+QSqlQuery Dataset::runStatement() {
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.prepare(statementText()))
-        throw engineError(query.lastError().databaseText());
-    for (const QString& name : parameterNames(statementText()))
-        query.bindValue(':' + name, engine::parameterToStorage(parameter(name)));
+        throw engine::statementError(query.lastError());
+    for (const auto& [name, value] : binds_)
+        query.bindValue(':' + name, value);
     if (!query.exec())
-        throw engineError(query.lastError().databaseText());
+        throw engine::statementError(query.lastError());
     return query;
 }
 
@@ -380,50 +394,148 @@ Dataset::Row Dataset::readRow(const QSqlQuery& query) const {
     return row;
 }
 
-void Dataset::fetchAll() {
+std::vector<Dataset::Row> Dataset::fetchAll() {
     QSqlQuery query = runStatement();
+    std::vector<Row> rows;
     while (query.next())
-        rows_.push_back(readRow(query));
+        rows.push_back(readRow(query));
+    // A step that fails ends the rows as the last one does: only the error tells them apart.
+    if (query.lastError().isValid())
+        throw engine::statementError(query.lastError());
+    return rows;
 }
 
-// The first row alone, for reading the current row before the rows are fetched. The statement
-// is finished at once: an unfinished one would hold a read snapshot of the file open.
-const Dataset::Row* Dataset::head() const {
-    if (!headRead_) {
-        QSqlQuery query = runStatement();
-        if (query.next())
-            head_ = readRow(query);
-        headRead_ = true;
+void Dataset::readFailed() {
+    readFailed_ = true;
+}
+
+// Controls and grids that showed nothing for a failed read show the rows now.
+void Dataset::readSucceeded() {
+    if (!readFailed_)
+        return;
+    readFailed_ = false;
+    emit rowsAboutToReset();
+    emit rowsReset();
+    emit currentChanged();
+}
+
+bool Dataset::rowsReadAlone() const {
+    return !(filtered_ && (acceptRule_ || indexedRule_));
+}
+
+bool Dataset::keyed() const {
+    return std::any_of(columns_.begin(), columns_.end(),
+                       [](const ColumnInfo& c) { return c.primaryKey && !c.table.isEmpty(); });
+}
+
+// Both rows hold the same key (never true without a key, or for a row not posted yet).
+bool Dataset::sameKey(const Row& a, const Row& b) const {
+    bool keyed = false;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (!columns_[i].primaryKey || columns_[i].table.isEmpty())
+            continue;
+        if (a.values[i].isNull() || b.values[i].isNull() || a.values[i] != b.values[i])
+            return false;
+        keyed = true;
     }
-    return head_ ? &*head_ : nullptr;
+    return keyed;
+}
+
+// The first row alone, with a peek at the second: a result of one row (a record editor's) or
+// none is complete at once. The statement is finished before returning: an unfinished one
+// would hold a read snapshot of the file open.
+const Dataset::Row* Dataset::head() {
+    if (!fetched_ && !headRead_) {
+        std::vector<Row> first;
+        try {
+            QSqlQuery query = runStatement();
+            while (first.size() < 2 && query.next())
+                first.push_back(readRow(query));
+            if (query.lastError().isValid())
+                throw engine::statementError(query.lastError());
+        } catch (...) {
+            readFailed();
+            throw;
+        }
+        if (first.size() < 2) {
+            adoptFetched(std::move(first));
+        } else {
+            head_ = std::move(first.front());
+            headRead_ = true;
+        }
+        readSucceeded();
+    }
+    return fetched_ || !head_ ? nullptr : &*head_;
 }
 
 void Dataset::ensureFetched() {
     if (fetched_ || !isOpen())
         return;
-    fetched_ = true; // set first: the accept rule reads fields while the list is built
+    std::vector<Row> rows;
     try {
-        fetchAll();
+        rows = fetchAll();
     } catch (...) {
-        rows_.clear();
-        deletedRows_ = 0;
-        visible_.clear();
+        readFailed();
         throw;
     }
-    buildVisible();
-    cur_ = visible_.empty() ? -1 : 0;
-    bof_ = true;
-    eof_ = visible_.empty();
-    if (headRead_) {
-        // Bound controls showed the first row read alone; tell them if it has changed since.
-        const bool changed =
-            head_ ? visible_.empty() || rows_[size_t(visible_[0])].values != head_->values
-                  : !visible_.empty();
-        headRead_ = false;
-        head_.reset();
-        if (changed)
-            emit currentChanged();
+    adoptFetched(std::move(rows));
+    readSucceeded();
+}
+
+// Makes the fetched rows the dataset's rows, among the rows added here before the fetch.
+void Dataset::adoptFetched(std::vector<Row> fetched) {
+    // The first row keeps the values shown before the fetch, even if another connection has
+    // changed them since: a snapshot does not change under a control.
+    if (head_) {
+        if (keyed()) {
+            const auto same = std::find_if(fetched.begin(), fetched.end(),
+                                           [&](const Row& r) { return sameKey(r, *head_); });
+            if (same != fetched.end())
+                fetched.erase(same);
+            fetched.insert(fetched.begin(), *head_);
+        } else if (!fetched.empty()) {
+            fetched.front() = *head_;
+        } else {
+            fetched.push_back(*head_);
+        }
     }
+    // Rows added here and posted are in the result already.
+    const std::vector<int> added = visible_;
+    if (!added.empty()) {
+        std::erase_if(fetched, [&](const Row& r) {
+            return std::any_of(added.begin(), added.end(),
+                               [&](int i) { return sameKey(rows_[size_t(i)], r); });
+        });
+    }
+    std::vector<Row> ordered;
+    ordered.reserve(added.size() + fetched.size());
+    int current = -1;
+    const auto take = [&](int k) {
+        if (!onHead_ && cur_ == k)
+            current = int(ordered.size());
+        ordered.push_back(std::move(rows_[size_t(added[size_t(k)])]));
+    };
+    for (int k = 0; k < holeAt_; ++k)
+        take(k);
+    const int firstFetched = int(ordered.size());
+    for (Row& r : fetched)
+        ordered.push_back(std::move(r));
+    for (int k = holeAt_; k < int(added.size()); ++k)
+        take(k);
+    if (onHead_)
+        current = ordered.empty() ? -1 : std::min(firstFetched, int(ordered.size()) - 1);
+
+    rows_ = std::move(ordered);
+    deletedRows_ = 0;
+    holeAt_ = 0;
+    headRead_ = false;
+    head_.reset();
+    onHead_ = false;
+    fetched_ = true; // set first: the accept rule reads fields while the list is built
+    buildVisible();
+    cur_ = rowsReadAlone() ? current : (visible_.empty() ? -1 : 0);
+    bof_ = cur_ <= 0;
+    eof_ = visible_.empty();
 }
 
 bool Dataset::accepts(int fetchedRow) {
@@ -468,23 +580,28 @@ void Dataset::close() {
     if (!isOpen())
         return;
     emit beforeAction();
-    rows_.clear();
-    deletedRows_ = 0;
-    visible_.clear();
-    columns_.clear();
-    baseTable_.clear();
-    displayFormats_.clear();
-    pending_ = Row();
-    original_ = Row();
-    fetched_ = false;
-    headRead_ = false;
-    head_.reset();
-    modified_ = false;
-    cur_ = -1;
-    bof_ = eof_ = true;
-    state_ = State::Inactive;
+    resetRows([&] {
+        rows_.clear();
+        deletedRows_ = 0;
+        visible_.clear();
+        columns_.clear();
+        binds_.clear();
+        baseTable_.clear();
+        displayFormats_.clear();
+        pending_ = Row();
+        original_ = Row();
+        fetched_ = false;
+        holeAt_ = 0;
+        headRead_ = false;
+        head_.reset();
+        readFailed_ = false;
+        modified_ = false;
+        cur_ = -1;
+        onHead_ = false;
+        bof_ = eof_ = true;
+        state_ = State::Inactive;
+    });
     emit stateChanged();
-    emit rowsReset();
     emit currentChanged();
 }
 
@@ -509,13 +626,7 @@ void Dataset::refresh() {
 }
 
 bool Dataset::canModify() const {
-    if (!isOpen())
-        return false;
-    return !baseTable().isEmpty();
-}
-
-QString Dataset::baseTable() const {
-    return baseTable_;
+    return isOpen() && !baseTable_.isEmpty();
 }
 
 // The one table the columns come from, or none when they come from several (or none).
@@ -541,9 +652,25 @@ int Dataset::fetchedAt(int row) const {
 }
 
 int Dataset::recNo() const {
-    if (!fetched_)
-        const_cast<Dataset*>(this)->ensureFetched();
+    auto* self = const_cast<Dataset*>(this);
+    if (!fetched_ && isOpen()) {
+        if (rowsReadAlone() && onHead_) {
+            self->head();
+            if (!fetched_)
+                return holeAt_;
+        } else if (rowsReadAlone() && cur_ >= 0 && cur_ < holeAt_) {
+            return cur_;
+        } else {
+            self->ensureFetched();
+        }
+    }
     return cur_;
+}
+
+int Dataset::knownRecNo() const {
+    if (fetched_)
+        return cur_;
+    return !onHead_ && cur_ < holeAt_ ? cur_ : -1;
 }
 
 bool Dataset::bof() {
@@ -562,6 +689,9 @@ int Dataset::recordCount() {
 }
 
 bool Dataset::isEmpty() {
+    // A row added here, or a first row read alone, is enough to know.
+    if (!fetched_ && isOpen() && rowsReadAlone() && (!visible_.empty() || head()))
+        return false;
     return recordCount() == 0;
 }
 
@@ -648,11 +778,16 @@ void Dataset::requireEditing() const {
         throw notInEditMode();
 }
 
+void Dataset::requireOpen() const {
+    if (!isOpen())
+        throw databaseError(objectName() + ": Cannot perform this operation on a closed dataset");
+}
+
 QVariant& Dataset::pendingValue(int field) {
     return pending_.values.at(size_t(field));
 }
 
-const QVariant& Dataset::currentValue(int field) const {
+const QVariant& Dataset::currentValue(int field) {
     static const QVariant null;
     if (field < 0 || field >= fieldCount())
         return null;
@@ -660,10 +795,15 @@ const QVariant& Dataset::currentValue(int field) const {
         return rows_[size_t(probing_)].values[size_t(field)];
     if (isEditing())
         return pending_.values[size_t(field)];
-    if (!fetched_ && isOpen() && !(filtered_ && (acceptRule_ || indexedRule_))) {
-        // Before the rows are fetched the current row is the first one: read it alone.
-        const Row* first = head();
-        return first ? first->values[size_t(field)] : null;
+    if (!isOpen())
+        return null;
+    if (!fetched_ && rowsReadAlone()) {
+        // Before the rows are fetched the current row is the first one, read alone, or a row
+        // added here.
+        if (!onHead_)
+            return rows_[size_t(visible_[size_t(cur_)])].values[size_t(field)];
+        if (const Row* first = head())
+            return first->values[size_t(field)];
     }
     const int row = recNo();
     if (row < 0)
@@ -671,12 +811,46 @@ const QVariant& Dataset::currentValue(int field) const {
     return rows_[size_t(visible_[size_t(row)])].values[size_t(field)];
 }
 
+// The row under the cursor, in memory: the first row read alone, or a row of rows_.
+Dataset::Row& Dataset::currentRow() {
+    if (!fetched_ && onHead_ && rowsReadAlone() && head())
+        return *head_;
+    return rows_[size_t(visible_[size_t(cur_)])];
+}
+
 void Dataset::insert() {
-    if (!isOpen())
-        throw databaseError(objectName() + ": Cannot perform this operation on a closed dataset");
+    addRow(false);
+}
+
+void Dataset::append() {
+    addRow(true);
+}
+
+// A new empty row becomes the current row: before the current row (Insert) or after the last
+// (Append). Before the rows are fetched it is added without fetching them, when the result
+// holds its table's key (rows posted from here are then told apart from the fetched ones).
+void Dataset::addRow(bool append) {
+    requireOpen();
     checkBrowseMode();
-    ensureFetched();
-    const int at = std::max(cur_, 0);
+    if (!fetched_ && (!rowsReadAlone() || !keyed()))
+        ensureFetched();
+    if (!fetched_)
+        head(); // completes the rows when the result has fewer than two
+    int at = 0;
+    if (fetched_) {
+        if (append)
+            last();
+        at = append ? visibleCount() : std::max(cur_, 0);
+    } else if (append) {
+        at = int(visible_.size());
+    } else if (onHead_) {
+        at = holeAt_++;
+    } else {
+        at = cur_;
+        if (cur_ < holeAt_)
+            ++holeAt_;
+    }
+    onHead_ = false;
     rows_.push_back(Row{std::vector<QVariant>(size_t(fieldCount())), false});
     visible_.insert(visible_.begin() + at, int(rows_.size()) - 1);
     pending_ = rows_.back();
@@ -685,34 +859,13 @@ void Dataset::insert() {
     cur_ = at;
     bof_ = eof_ = false;
     state_ = State::Insert;
-    emit rowInserted(at);
-    emit stateChanged();
-    emit currentChanged();
-}
-
-void Dataset::append() {
-    if (!isOpen())
-        throw databaseError(objectName() + ": Cannot perform this operation on a closed dataset");
-    checkBrowseMode();
-    ensureFetched();
-    last();
-    const int at = visibleCount();
-    rows_.push_back(Row{std::vector<QVariant>(size_t(fieldCount())), false});
-    visible_.push_back(int(rows_.size()) - 1);
-    pending_ = rows_.back();
-    original_ = rows_.back();
-    modified_ = false;
-    cur_ = at;
-    bof_ = eof_ = false;
-    state_ = State::Insert;
-    emit rowInserted(at);
+    emit rowInserted(knownRecNo());
     emit stateChanged();
     emit currentChanged();
 }
 
 void Dataset::edit() {
-    if (!isOpen())
-        throw databaseError(objectName() + ": Cannot perform this operation on a closed dataset");
+    requireOpen();
     if (isEditing())
         return;
     if (isEmpty()) {
@@ -721,7 +874,7 @@ void Dataset::edit() {
     }
     if (!canModify())
         throw databaseError(objectName() + ": Cannot modify a read-only dataset");
-    pending_ = rows_[size_t(visible_[size_t(cur_)])];
+    pending_ = currentRow();
     original_ = pending_;
     modified_ = false;
     setState(State::Edit);
@@ -738,10 +891,10 @@ void Dataset::post() {
     updateRecord();
     const bool inserting = state_ == State::Insert;
     writeRow(inserting);
-    rows_[size_t(visible_[size_t(cur_)])] = pending_;
+    currentRow() = pending_;
     modified_ = false;
     setState(State::Browse);
-    emit rowChanged(cur_);
+    emit rowChanged(knownRecNo());
     emit currentChanged();
 }
 
@@ -749,23 +902,57 @@ void Dataset::cancel() {
     if (!isEditing())
         return;
     if (state_ == State::Insert) {
-        const int at = cur_;
-        visible_.erase(visible_.begin() + at);
-        rows_.pop_back();
-        pending_ = Row();
-        modified_ = false;
-        state_ = State::Browse;
-        if (cur_ >= visibleCount())
-            cur_ = visibleCount() - 1;
-        emit rowRemoved(at);
-        emit stateChanged();
-        emit currentChanged();
+        dropInsertedRow();
         return;
     }
     pending_ = Row();
     modified_ = false;
     setState(State::Browse);
-    emit rowChanged(cur_);
+    emit rowChanged(knownRecNo());
+    emit currentChanged();
+}
+
+// Drops the row being inserted; the row that followed it becomes current (the one before it
+// when it was the last).
+void Dataset::dropInsertedRow() {
+    const int at = cur_;
+    const int removed = knownRecNo();
+    const bool above = !fetched_ && at < holeAt_; // added above the rows still to be fetched
+    const size_t index = size_t(visible_[size_t(at)]);
+    visible_.erase(visible_.begin() + at);
+    if (index + 1 == rows_.size()) {
+        rows_.pop_back();
+    } else {
+        rows_[index].deleted = true;
+        ++deletedRows_;
+    }
+    pending_ = Row();
+    modified_ = false;
+    state_ = State::Browse;
+    if (fetched_) {
+        if (cur_ >= visibleCount())
+            cur_ = visibleCount() - 1;
+    } else if (above) {
+        --holeAt_;
+        onHead_ = at == holeAt_; // else the next row added here
+    } else if (at < int(visible_.size())) {
+        cur_ = at;
+    } else if (at > holeAt_) {
+        cur_ = at - 1;
+    } else {
+        // It was the only row appended: the last fetched row is current. A failed read shows
+        // the first row meanwhile and is reported by the next access.
+        onHead_ = true;
+        try {
+            ensureFetched();
+            cur_ = visibleCount() - 1;
+        } catch (const std::exception&) {
+        }
+    }
+    if (onHead_ && !fetched_)
+        cur_ = -1;
+    emit rowRemoved(removed);
+    emit stateChanged();
     emit currentChanged();
 }
 
@@ -780,8 +967,7 @@ void Dataset::checkBrowseMode() {
 }
 
 void Dataset::remove() {
-    if (!isOpen())
-        throw databaseError(objectName() + ": Cannot perform this operation on a closed dataset");
+    requireOpen();
     if (state_ == State::Insert) {
         cancel();
         return;
@@ -793,10 +979,9 @@ void Dataset::remove() {
         cancel();
     if (!canModify())
         throw databaseError(objectName() + ": Cannot modify a read-only dataset");
+    ensureFetched();
     Row& row = rows_[size_t(visible_[size_t(cur_)])];
-    QVariantList binds;
-    const QString where = whereForRow(row, &binds);
-    execute(QStringLiteral("DELETE FROM %1 WHERE %2").arg(baseTable(), where), binds);
+    RowWriter(database(), baseTable_, columns_).remove(row.values);
     row.deleted = true;
     ++deletedRows_;
     const int at = cur_;
@@ -807,93 +992,18 @@ void Dataset::remove() {
     emit currentChanged();
 }
 
-QString Dataset::whereForRow(const Row& original, QVariantList* binds) const {
-    QStringList keyTerms;
-    QStringList allTerms;
-    QVariantList keyBinds;
-    QVariantList allBinds;
-    for (int i = 0; i < fieldCount(); ++i) {
-        const ColumnInfo& c = columns_[size_t(i)];
-        if (c.table.isEmpty())
-            continue;
-        const QVariant v = engine::toStorage(c.type, original.values[size_t(i)]);
-        if (c.primaryKey) {
-            keyTerms << QStringLiteral("%1 = ?").arg(c.origin);
-            keyBinds << v;
-        }
-        if (c.type == FieldType::Memo)
-            continue;
-        allTerms << QStringLiteral("%1 IS ?").arg(c.origin);
-        allBinds << v;
-    }
-    // Without the key in the result the row is found by its original values, as an optimistic
-    // update does.
-    if (!keyTerms.isEmpty()) {
-        *binds += keyBinds;
-        return keyTerms.join(QStringLiteral(" AND "));
-    }
-    *binds += allBinds;
-    return allTerms.join(QStringLiteral(" AND "));
-}
-
-void Dataset::execute(const QString& sql, const QVariantList& binds, qint64* insertId) {
-    QSqlQuery query(database());
-    if (!query.prepare(sql))
-        throw engineError(query.lastError().databaseText());
-    for (int i = 0; i < binds.size(); ++i)
-        query.bindValue(i, binds.at(i));
-    if (!query.exec())
-        throw engineError(query.lastError().databaseText());
-    if (insertId)
-        *insertId = query.lastInsertId().toLongLong();
-    else if (query.numRowsAffected() == 0)
-        throw databaseError(QStringLiteral("Row cannot be located for updating. Some values may "
-                                           "have been changed since it was last read"));
-}
-
 void Dataset::writeRow(bool inserting) {
-    const QString table = baseTable();
-    if (table.isEmpty())
+    if (baseTable_.isEmpty())
         throw databaseError(objectName() + ": Cannot modify a read-only dataset");
-    if (inserting) {
-        QStringList names;
-        QStringList marks;
-        QVariantList binds;
-        for (int i = 0; i < fieldCount(); ++i) {
-            const ColumnInfo& c = columns_[size_t(i)];
-            const QVariant& v = pending_.values[size_t(i)];
-            if (c.table.isEmpty() || c.type == FieldType::AutoInc || v.isNull())
-                continue;
-            names << c.origin;
-            marks << QStringLiteral("?");
-            binds << engine::toStorage(c.type, v);
-        }
-        const QString sql = names.isEmpty()
-                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(table, names.join(", "), marks.join(", "));
-        qint64 id = 0;
-        execute(sql, binds, &id);
-        for (int i = 0; i < fieldCount(); ++i)
-            if (columns_[size_t(i)].type == FieldType::AutoInc)
-                pending_.values[size_t(i)] = qlonglong(id);
+    RowWriter writer(database(), baseTable_, columns_);
+    if (!inserting) {
+        writer.update(original_.values, pending_.values);
         return;
     }
-    QStringList sets;
-    QVariantList binds;
-    for (int i = 0; i < fieldCount(); ++i) {
-        const ColumnInfo& c = columns_[size_t(i)];
-        if (c.table.isEmpty() || c.type == FieldType::AutoInc)
-            continue;
-        if (sameValue(pending_.values[size_t(i)], original_.values[size_t(i)]))
-            continue;
-        sets << QStringLiteral("%1 = ?").arg(c.origin);
-        binds << engine::toStorage(c.type, pending_.values[size_t(i)]);
-    }
-    if (sets.isEmpty())
-        return;
-    const QString where = whereForRow(original_, &binds);
-    execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(", "), where), binds);
+    const QVariant key = writer.insert(pending_.values);
+    for (int i = 0; i < fieldCount(); ++i)
+        if (columns_[size_t(i)].type == FieldType::AutoInc)
+            pending_.values[size_t(i)] = key.isNull() ? QVariant() : QVariant(key.toLongLong());
 }
 
 Field Dataset::field(int index) {
@@ -948,14 +1058,17 @@ void Dataset::setFiltered(bool on) {
         return;
     if (isOpen())
         checkBrowseMode();
-    filtered_ = on;
-    if (!isOpen() || !fetched_)
+    if (!isOpen() || !fetched_) {
+        filtered_ = on;
         return;
-    buildVisible();
-    cur_ = visible_.empty() ? -1 : 0;
-    bof_ = true;
-    eof_ = visible_.empty();
-    emit rowsReset();
+    }
+    resetRows([&] {
+        filtered_ = on;
+        buildVisible();
+        cur_ = visible_.empty() ? -1 : 0;
+        bof_ = true;
+        eof_ = visible_.empty();
+    });
     emit currentChanged();
 }
 
@@ -967,6 +1080,10 @@ int Dataset::fetchedCount() {
 QVariant Dataset::fetchedValue(int fetchedRow, int field) {
     ensureFetched();
     return rows_.at(size_t(fetchedRow)).values.at(size_t(field));
+}
+
+QString Dataset::fetchedText(int fetchedRow, int field) {
+    return valueText(columns_.at(size_t(field)).type, fetchedValue(fetchedRow, field));
 }
 
 int Dataset::fetchedIndexOf(int row) const {

@@ -2,14 +2,24 @@
 // A query dataset over the program's connection: SQL as lines, the four states (inactive,
 // browse, edit, insert), a cursor over the rows of the result held in memory, fields by
 // position and by name, named parameters, a filter switch with an accept rule, and the pending
-// row that Post writes to the base table. Bound controls, grids and navigators observe it
-// through its signals and, for copying their text into fields, through DataLink.
+// row that Post writes to the base table (through RowWriter, optimistically locked). Bound
+// controls, grids and navigators observe it through its signals and, for copying their text
+// into fields, through DataLink.
+//
+// A snapshot: the rows are those of the result when it was read, and stay so until the
+// dataset is re-read on purpose (Close and Open, Refresh).
 //
 // Rows are fetched when first needed, not at Open: a dataset opened at start-up over a large
 // table and never looked at costs only the description of its columns. Reading the current
 // row of an unfiltered dataset whose rows have not been fetched reads its first row alone (a
-// bound control showing it costs one row); moving, counting or editing fetches them all, and
-// a first row that changed in between is announced by currentChanged.
+// bound control showing it costs one row; a result of one row is then complete). Moving and
+// counting fetch them all, keeping the values of the row already shown. Insert, Append, Edit
+// and Post on the current row fetch nothing: a new row added before the rows are fetched
+// takes its place among them when they are (Insert before the current row, Append after the
+// last), and rows posted meanwhile are not listed twice.
+//
+// A failed read leaves the rows unread: the next access tries again (and raises again), so a
+// failure never passes for an empty result.
 
 #include "db/engine.h"
 #include "platform/error.h"
@@ -177,9 +187,16 @@ public:
 
     static QString stateName(State s);
 
+    // The text of a fetched row's value as Field::asString gives it.
+    QString fetchedText(int fetchedRow, int field);
+
 signals:
-    void stateChanged();       // open, close, edit, insert, post, cancel
-    void rowsReset();          // the list of rows was rebuilt (open, filter, refresh)
+    void stateChanged(); // open, close, edit, insert, post, cancel
+    // The list of rows (and on open and close the fields) is about to be rebuilt, and has been
+    // (open, close, filter, refresh, and a read that succeeds after a failed one). Nothing of
+    // the rows changes before the first signal.
+    void rowsAboutToReset();
+    void rowsReset();
     void rowInserted(int row); // a new row appeared at that position
     void rowRemoved(int row);
     void rowChanged(int row);     // values of that row changed
@@ -194,45 +211,70 @@ private:
         bool deleted = false;
     };
 
+    // Reading.
     void ensureFetched();
-    void fetchAll();
-    QSqlQuery runStatement() const;
+    std::vector<Row> fetchAll();
+    void adoptFetched(std::vector<Row> fetched);
+    QSqlQuery runStatement();
     Row readRow(const QSqlQuery& query) const;
-    const Row* head() const;
+    const Row* head();
+    void readFailed();
+    void readSucceeded();
+    bool rowsReadAlone() const; // the current row can be read before the rows are fetched
+    bool keyed() const;         // the result holds its table's key
+    bool sameKey(const Row& a, const Row& b) const;
+
+    // Cursor and rows.
     void buildVisible();
     bool accepts(int fetchedRow);
     void setCurrent(int row);
     void setState(State s);
+    void addRow(bool append);
+    void dropInsertedRow();
+    Row& currentRow();
+    int knownRecNo() const; // the current row's index when known without fetching, else -1
+    void resetRows(const std::function<void()>& change);
+
+    // Writing.
     void updateRecord();
     void writeRow(bool inserting);
     void requireEditing() const;
+    void requireOpen() const;
     QVariant& pendingValue(int field);
-    const QVariant& currentValue(int field) const;
+    const QVariant& currentValue(int field);
     int visibleCount() const;
     int fetchedAt(int row) const;
     Error notInEditMode() const;
-    QString whereForRow(const Row& original, QVariantList* binds) const;
-    QString baseTable() const;
     QString findBaseTable() const;
-    void execute(const QString& sql, const QVariantList& binds, qint64* insertId = nullptr);
 
     QSqlDatabase db_;
     bool dbSet_ = false;
     QStringList sql_;
     QStringList required_;
     std::vector<std::pair<QString, QVariant>> params_;
+    // The parameters as bound for the open result (names and storage values), fixed at Open so
+    // that a later read of the same snapshot asks the same question.
+    std::vector<std::pair<QString, QVariant>> binds_;
     std::vector<ColumnInfo> columns_;
     QString baseTable_; // of columns_
     std::vector<QString> displayFormats_;
     std::vector<std::pair<QString, QString>> formatByColumn_;
+    // The rows in memory. Before the result is fetched they are the rows added here, listed in
+    // visible_ in their order, the first holeAt_ of them above the rows still to be fetched.
     std::vector<Row> rows_;
     std::size_t deletedRows_ = 0; // rows_ marked deleted
     bool fetched_ = false;
-    // The first row read alone before the rows are fetched (none when the result is empty).
-    mutable bool headRead_ = false;
-    mutable std::optional<Row> head_;
+    int holeAt_ = 0;
+    // The first row of the result, read alone before the rows are fetched (with a peek at the
+    // second: a result of one row is complete at once).
+    bool headRead_ = false;
+    std::optional<Row> head_;
+    bool readFailed_ = false;  // the last read failed; the next success is announced
     std::vector<int> visible_; // fetched indices of the accepted rows (while filtered)
-    int cur_ = -1;             // index among the accepted rows
+    // The current row: an index into visible_, or, before the fetch, onHead_ for the first row
+    // of the result.
+    int cur_ = -1;
+    bool onHead_ = false;
     bool bof_ = true;
     bool eof_ = true;
     State state_ = State::Inactive;

@@ -186,6 +186,25 @@ private slots:
         QCOMPARE(folder->scalar("select tel from Pacientes where nome='Bruno'").toString(), "5678");
     }
 
+    // The rows cannot be read. Catches a failed read leaving the dataset looking empty (no
+    // rows, Edit turning into Insert) instead of raising again, and one that is not retried
+    // once the file can be read again.
+    void failedReadIsNotEmpty() {
+        Dataset* d = patients();
+        {
+            const test::ReadFailure failing;
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                QVERIFY(!errorOf([&] { d->recordCount(); }).isEmpty());
+                QVERIFY(!errorOf([&] { d->edit(); }).isEmpty());
+                QCOMPARE(d->state(), State::Browse);
+            }
+        }
+        QCOMPARE(d->recordCount(), 3);
+        QCOMPARE(d->fieldByName("nome").asString(), "Ana");
+        d->edit();
+        QCOMPARE(d->state(), State::Edit);
+    }
+
     // A table without a key (Clinica) is updated by its original values.
     void updateWithoutKey() {
         Dataset* d = Dm2->ADOClinica;
@@ -228,9 +247,8 @@ private slots:
         QCOMPARE(errorOf([&] { d->field(13); }), "List index out of bounds (13)");
     }
 
-    // Dates and times typed as text are stored as a day and a time of day to the minute, and
-    // named parameters given as text compare with them.
-    void datesTimesAndParameters() {
+    // Dates and times typed as text are stored as a day and a time of day to the minute.
+    void datesAndTimes() {
         Dataset* c = Dm2->ADOConsulta;
         c->insert();
         c->fieldByName("Data").setAsString("09/12/2026");
@@ -241,20 +259,49 @@ private slots:
         QCOMPARE(folder->scalar("select Hora from Consultas").toString(), "14:35");
         QCOMPARE(c->fieldByName("Hora").displayText(), "14:35");
         QCOMPARE(c->fieldByName("Data").asString(), "09/12/2026");
+    }
 
-        Dataset* r = Dm2->ADORelatData;
-        r->close();
-        r->setSql({"SELECT Numero FROM Consultas", "WHERE Data Between :datainicial And :datafinal",
-                   "AND Cod_pac = :pac"});
-        r->setParameter("datainicial", "01/12/2026");
-        r->setParameter("datafinal", "9/12/2026");
-        r->setParameter("pac", "2");
-        r->open();
-        QCOMPARE(r->recordCount(), 1);
-        r->close();
-        r->setParameter("datafinal", "08/12/2026");
-        r->open();
-        QCOMPARE(r->recordCount(), 0);
+    // Named parameters given as text are converted by the column they are compared with.
+    // Catches a text shaped like a date or a time rewritten for a text column (a login
+    // "1/2/2000" looked up as "2000-02-01"), and dates, times and numbers not converted for
+    // their columns.
+    void parameters_data() {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("found");
+        QTest::newRow("date-shaped login") << "Usuarios.nome = :p"
+                                           << "1/2/2000" << 1;
+        QTest::newRow("time-shaped login") << "nome = :p"
+                                           << "10:30" << 1;
+        QTest::newRow("login as stored") << ":p = Usuarios.nome"
+                                         << "2000-02-01" << 0;
+        QTest::newRow("date") << "Consultas.Data = :p"
+                              << "9/12/2026" << 1;
+        QTest::newRow("date between") << "Data Between :p And '2026-12-31'"
+                                      << "01/12/2026" << 1;
+        QTest::newRow("date after") << "Data >= :p"
+                                    << "10/12/2026" << 0;
+        QTest::newRow("time") << "Hora = :p"
+                              << "14:35" << 1;
+        QTest::newRow("integer") << "Cod_pac=:p"
+                                 << "2" << 1;
+        QTest::newRow("other integer") << "Cod_pac = :p"
+                                       << "3" << 0;
+    }
+    void parameters() {
+        QFETCH(QString, condition);
+        QFETCH(QString, value);
+        folder->exec("insert into Usuarios (cod, nome, nivel) values (7, '1/2/2000', 0), "
+                     "(8, '10:30', 0)");
+        folder->exec("insert into Consultas (Data, Hora, Cod_pac, Cod_med) "
+                     "values ('2026-12-09', '14:35', 2, 7)");
+        Dataset* d = Dm2->ADORelatData;
+        d->setSql({"SELECT Usuarios.cod FROM Usuarios",
+                   "LEFT JOIN Consultas ON Consultas.Cod_med = Usuarios.cod",
+                   "WHERE " + condition});
+        d->setParameter("p", value);
+        d->open();
+        QTEST(d->recordCount(), "found");
     }
 
     // A typed text with quotes reaches the database as a value, never as SQL.

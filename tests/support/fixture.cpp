@@ -1,13 +1,16 @@
 #include "tests/support/fixture.h"
 
+#include "db/connection.h"
 #include "db/datafolder.h"
 #include "db/dm2.h"
 #include "db/engine.h"
 #include "db/session.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+#include <sqlite3.h>
 
 namespace corvalen::test {
 
@@ -89,6 +92,15 @@ void DataFolder::exec(const QString& sql) {
     });
 }
 
+void DataFolder::execUnchecked(const QString& sql) {
+    withConnection(file("med.mdb"), [&](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        if (!q.exec("PRAGMA ignore_check_constraints = ON") || !q.exec(sql))
+            qFatal("fixture SQL failed: %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        return 0;
+    });
+}
+
 QVariant DataFolder::scalar(const QString& sql) {
     return withConnection(file("med.mdb"), [&](QSqlDatabase& db) {
         QSqlQuery q(db);
@@ -102,6 +114,62 @@ TDm2* DataFolder::openDataModule() {
     dm_ = std::make_unique<TDm2>();
     dm_->DataModuleCreate();
     return dm_.get();
+}
+
+} // namespace corvalen::test
+
+namespace corvalen::test {
+
+Workstation::Workstation(const QString& databaseFile) : name_(QUuid::createUuid().toString()) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(db::engine::driverName(), name_);
+    db::engine::open(db, databaseFile);
+}
+
+Workstation::~Workstation() {
+    release();
+    QSqlDatabase::database(name_, false).close();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase Workstation::database() const {
+    return QSqlDatabase::database(name_, false);
+}
+
+void Workstation::holdWrite() {
+    QSqlQuery q(database());
+    if (!q.exec("BEGIN IMMEDIATE"))
+        qFatal("could not take the write lock: %s", qPrintable(q.lastError().text()));
+    holding_ = true;
+}
+
+void Workstation::release() {
+    if (!holding_)
+        return;
+    QSqlQuery q(database());
+    q.exec("COMMIT");
+    holding_ = false;
+}
+
+namespace {
+
+sqlite3* sharedHandle() {
+    const QVariant handle =
+        QSqlDatabase::database(db::Connection::sharedName(), false).driver()->handle();
+    return *static_cast<sqlite3* const*>(handle.data());
+}
+
+int interrupt(void*) {
+    return 1;
+}
+
+} // namespace
+
+ReadFailure::ReadFailure() {
+    sqlite3_progress_handler(sharedHandle(), 1, interrupt, nullptr);
+}
+
+ReadFailure::~ReadFailure() {
+    sqlite3_progress_handler(sharedHandle(), 0, nullptr, nullptr);
 }
 
 } // namespace corvalen::test

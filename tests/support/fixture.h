@@ -4,6 +4,7 @@
 
 #include "platform/messages.h"
 
+#include <QSqlDatabase>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
@@ -47,6 +48,9 @@ public:
     QString file(const QString& name) const;
     // Runs SQL directly on the file through a separate connection (fixture rows).
     void exec(const QString& sql);
+    // The same with the columns' rules (widths) off, for rows that an older file or another
+    // tool may hold.
+    void execUnchecked(const QString& sql);
     QVariant scalar(const QString& sql);
 
     // Creates Dm2 and runs DataModuleCreate on this folder.
@@ -56,6 +60,37 @@ private:
     QTemporaryDir dir_;
     QString under_;
     std::unique_ptr<TDm2> dm_;
+};
+
+// Another workstation's connection to a data folder's med.mdb, as a second copy of the
+// program opens it (its own datasets run on database()).
+class Workstation {
+public:
+    explicit Workstation(const QString& databaseFile);
+    ~Workstation();
+    Workstation(const Workstation&) = delete;
+    Workstation& operator=(const Workstation&) = delete;
+
+    QSqlDatabase database() const;
+
+    // Holds a write transaction open, as a workstation in the middle of a long save does,
+    // until release() or the end of this object.
+    void holdWrite();
+    void release();
+
+private:
+    QString name_;
+    bool holding_ = false;
+};
+
+// While it lives, every statement that the program's shared connection runs fails, as when
+// the file cannot be read (a network drive gone, a disk error).
+class ReadFailure {
+public:
+    ReadFailure();
+    ~ReadFailure();
+    ReadFailure(const ReadFailure&) = delete;
+    ReadFailure& operator=(const ReadFailure&) = delete;
 };
 
 } // namespace corvalen::test
