@@ -23,12 +23,6 @@ TForm13* Form13 = nullptr;
 
 namespace {
 
-QString errorText(const std::exception& e) {
-    if (const auto* error = dynamic_cast<const Error*>(&e))
-        return error->message();
-    return QString::fromUtf8(e.what());
-}
-
 QLabel* label(const QString& text, QWidget* buddy) {
     auto* l = new QLabel(text);
     l->setBuddy(buddy);
@@ -143,12 +137,9 @@ void TForm13::buildLayout() {
 }
 
 void TForm13::connectCommands() {
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { messages::guarded([this] { close(); }); });
-    connect(DBNavigator1, &DBNavigator::click, this,
-            [this] { messages::guarded([this] { DBNavigator1Click(); }); });
-    connect(DBGridAbrePronts, &DBGrid::dblClick, this,
-            [this] { messages::guarded([this] { DBGridAbreProntsDblClick(); }); });
+    connect(Button1, &QPushButton::clicked, this, command(&TForm13::close));
+    connect(DBNavigator1, &DBNavigator::click, this, command(&TForm13::DBNavigator1Click));
+    connect(DBGridAbrePronts, &DBGrid::dblClick, this, command(&TForm13::DBGridAbreProntsDblClick));
 }
 
 void TForm13::FormShow() {
@@ -195,7 +186,7 @@ std::unique_ptr<db::Dataset> TForm13::PesquisaSQL(const QString& statement,
         return query;
     } catch (const std::exception& e) {
         messages::showMessage(QStringLiteral("Erro durante a execução da pesquisa: ") +
-                              errorText(e));
+                              errorMessage(e));
         return nullptr;
     }
 }
@@ -210,7 +201,7 @@ void TForm13::CarregaEdit(QLineEdit* edit, const QString& statement, const QVari
     } catch (const std::exception& e) {
         messages::showMessage(
             QStringLiteral("Erro durante a captura das databases do SQL Server. Erro: ") +
-            errorText(e));
+            errorMessage(e));
     }
 }
 

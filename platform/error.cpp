@@ -38,6 +38,12 @@ Error fileError(const QString& kind, const QString& msg) {
     return Error(kind, msg);
 }
 
+QString errorMessage(const std::exception& e) {
+    if (const auto* error = dynamic_cast<const Error*>(&e))
+        return error->message();
+    return QString::fromUtf8(e.what());
+}
+
 int toInteger(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok, 10);

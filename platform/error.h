@@ -31,6 +31,9 @@ Error fileNotFound();                                     // "File not found"
 Error fileAccessDenied();                                 // "File access denied"
 Error fileError(const QString& kind, const QString& msg); // other file errors
 
+// The text an error shows: the program's message, or the library's text for another exception.
+QString errorMessage(const std::exception& e);
+
 // Converts text to an integer as the program does everywhere: optional sign and decimal digits,
 // surrounding blanks allowed; anything else raises notAnInteger(text).
 int toInteger(const QString& text);

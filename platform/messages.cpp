@@ -114,10 +114,7 @@ void showError(const QString& text) {
 }
 
 void showException(const std::exception& e) {
-    if (const auto* error = dynamic_cast<const Error*>(&e))
-        showError(error->message());
-    else
-        showError(QString::fromUtf8(e.what()));
+    showError(errorMessage(e));
 }
 
 bool guarded(const std::function<void()>& handler) {

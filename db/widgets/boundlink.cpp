@@ -1,26 +1,16 @@
 #include "db/widgets/boundlink.h"
 
+#include "db/widgets/deferred_error.h"
 #include "platform/error.h"
-#include "platform/messages.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QWidget>
 
 namespace corvalen {
 
-namespace {
-
-QString errorText(const std::exception& e) {
-    if (const auto* error = dynamic_cast<const Error*>(&e))
-        return error->message();
-    return QString::fromUtf8(e.what());
-}
-
-} // namespace
-
 BoundLink::BoundLink(QWidget* control, db::DataSource* source, const QString& fieldName)
-    : QObject(control), control_(control), fieldName_(fieldName) {
+    : QObject(control), control_(control), fieldName_(fieldName),
+      readFailure_(new DeferredError(this)), exitFailure_(new DeferredError(this)) {
     setDataSource(source);
 }
 
@@ -111,7 +101,24 @@ db::Field BoundLink::field() const {
 }
 
 QString BoundLink::displayText() const {
-    return hasField() ? field().displayText() : QString();
+    return read([](const db::Field& f) { return f.displayText(); });
+}
+
+QString BoundLink::text() const {
+    return read([](const db::Field& f) { return f.asString(); });
+}
+
+QString BoundLink::read(QString (*as)(const db::Field&)) const {
+    if (!hasField())
+        return {};
+    try {
+        return as(field());
+    } catch (const std::exception& e) {
+        // Shown from a signal of the dataset or a paint: the control shows nothing and the
+        // failure is reported once the current event is over.
+        readFailure_->report(e);
+        return {};
+    }
 }
 
 bool BoundLink::canModify() const {
@@ -134,6 +141,7 @@ void BoundLink::reset() {
 
 void BoundLink::dataChange() {
     modified_ = false;
+    ++shown_;
     if (onDataChange)
         onDataChange();
 }
@@ -151,7 +159,7 @@ void BoundLink::updateRecord() {
 }
 
 void BoundLink::failed() {
-    ++failures_;
+    exitFailure_->cancel();
     if (onSelectAll)
         onSelectAll();
     QWidget* focus = QApplication::focusWidget();
@@ -172,16 +180,11 @@ void BoundLink::exit(Qt::FocusReason reason) {
     } catch (const std::exception& e) {
         // Reported once the focus change is over: a modal box opened inside it would leave the
         // pressed button stuck, and a post that meets the same failure reports it itself.
-        const int failure = ++failures_;
-        const QString text = errorText(e);
-        QTimer::singleShot(0, this, [this, failure, text] {
-            if (failure != failures_)
-                return;
+        exitFailure_->report(e, [this] {
             if (onSelectAll)
                 onSelectAll();
             if (control_->isVisible() && control_->isEnabled())
                 control_->setFocus(Qt::OtherFocusReason);
-            messages::showError(text);
         });
     }
 }

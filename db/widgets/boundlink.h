@@ -16,6 +16,8 @@ class QWidget;
 
 namespace corvalen {
 
+class DeferredError;
+
 class BoundLink : public QObject, public db::DataLink {
     Q_OBJECT
 public:
@@ -33,9 +35,11 @@ public:
     bool editing() const;    // the dataset is in edit or insert state
     bool hasField() const;   // open, and the result has the column
     db::Field field() const; // raises "<dataset>: Field '<name>' not found"
-    // The field's text as shown (display format honoured); empty while closed, without rows or
-    // without the column.
+    // The field's text as shown (display format honoured), and its plain text; empty while
+    // closed, without rows or without the column, and when the row cannot be read (the failure
+    // is then reported once the current event is over).
     QString displayText() const;
+    QString text() const;
     // Whether typing may change the field: the dataset can be written and the field is not
     // read-only (an auto-number, an expression).
     bool canModify() const;
@@ -49,6 +53,8 @@ public:
     bool isModified() const { return modified_; }
     // Shows the field again in the control, dropping what was typed.
     void reset();
+    // How many times the control has been given the field's value to show.
+    int timesShown() const { return shown_; }
 
     // Copies the control's value into the field when it was changed. A failure selects the
     // control's text, gives it the focus and raises; the row stays pending.
@@ -79,6 +85,7 @@ private:
     void unbind();
     void dataChange();
     void failed();
+    QString read(QString (*as)(const db::Field&)) const;
 
     QWidget* control_;
     QPointer<db::DataSource> source_;
@@ -86,8 +93,10 @@ private:
     QString fieldName_;
     QList<QMetaObject::Connection> connections_;
     bool modified_ = false;
+    int shown_ = 0;
     bool editsRows_ = true;
-    int failures_ = 0; // counts failed copies, so a deferred report knows it was superseded
+    DeferredError* readFailure_;
+    DeferredError* exitFailure_;
 };
 
 } // namespace corvalen

@@ -1,9 +1,15 @@
 #pragma once
 // A table model over a dataset's accepted rows, for grids and lookup lists: one column per
 // field headed by its name, cells read on demand by row and field (nothing is copied). It
-// resets only when the dataset rebuilds its row list (open, close, filter, refresh) and
-// otherwise follows single-row inserts, removals and changes, so that moving the cursor or
-// editing a row costs nothing in proportion to the row count.
+// resets only when the dataset rebuilds its row list (open, close, filter, refresh), the reset
+// begun before the dataset changes anything and ended after, and otherwise follows single-row
+// inserts, removals and changes, so that moving the cursor or editing a row costs nothing in
+// proportion to the row count.
+//
+// It answers views and the accessibility layer at any moment, and never for rows or fields
+// that the dataset no longer has. A failed read of the rows is reported once, after the
+// current event (a paint, a layout), and the model shows no rows until the dataset's next
+// reset (a re-query, or a read that succeeds).
 //
 // A model starts inactive and shows no rows until activate(): a grid activates it when first
 // shown, so a window built at start-up does not make its dataset fetch rows nobody looks at.
@@ -16,6 +22,7 @@ namespace corvalen {
 namespace db {
 class Dataset;
 }
+class DeferredError;
 
 class DatasetModel : public QAbstractTableModel {
     Q_OBJECT
@@ -29,6 +36,8 @@ public:
     // True while the model follows a change of the dataset's rows (views moving their current
     // index then are following, not choosing, a row).
     bool isChanging() const { return changing_ > 0; }
+    // The dataset's current row as last announced, -1 for none: what the indicator marks.
+    int currentRow() const { return marked_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -43,8 +52,9 @@ signals:
     void indicatorChanged(int row);
 
 private:
-    bool hasField(int column) const; // a column of the model that the dataset has now
+    void aboutToReset();
     void reset();
+    void resetLater();
     void rowInserted(int row);
     void rowRemoved(int row);
     void rowChanged(int row);
@@ -58,6 +68,10 @@ private:
     int columns_ = 0;
     int marked_ = -1;
     int changing_ = 0;
+    bool resetting_ = false;      // between the dataset's rowsAboutToReset and rowsReset
+    mutable bool failed_ = false; // the rows could not be read
+    mutable int answering_ = 0;   // inside an answer that may read the rows
+    DeferredError* failure_;
 };
 
 } // namespace corvalen

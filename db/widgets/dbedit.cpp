@@ -78,8 +78,14 @@ bool validForField(const BoundLink& link, const QString& typed) {
 bool beginChange(BoundLink& link) {
     if (!link.dataSource())
         return true;
+    const int shown = link.timesShown();
     bool editing = false;
     messages::guarded([&] { editing = link.edit(); });
+    // A read that succeeded after a failed one has just shown the row where the user saw a
+    // blank box: the key is not applied to text the user has not seen.
+    if (editing && link.timesShown() != shown &&
+        link.dataset()->state() == db::Dataset::State::Edit)
+        return false;
     return editing;
 }
 
@@ -131,14 +137,17 @@ void DBEdit::setPasswordChar(QChar c) {
 
 void DBEdit::dataChange() {
     loading_ = true;
+    const QString text = link_->displayText();
     int width = 32767;
     if (link_->hasField()) {
         const db::Field f = link_->field();
+        // A stored text longer than the column (from an older file or another tool) is shown
+        // whole, and typing may not lengthen it further.
         if (f.type() == db::FieldType::String && f.size() > 0)
-            width = f.size();
+            width = std::max(f.size(), int(text.size()));
     }
     setMaxLength(width);
-    setText(link_->displayText());
+    setText(text);
     setModified(false);
     loading_ = false;
 }

@@ -62,6 +62,8 @@ private:
 bool changesText(const QKeyEvent* event);
 bool validForField(const BoundLink& link, const QString& typed);
 // Starts edit state for a control about to change its field; errors go to the error box.
+// False also when starting it showed the row anew (a read that failed before has succeeded):
+// the change the user began was meant for what the control showed before.
 bool beginChange(BoundLink& link);
 
 } // namespace corvalen

@@ -2,6 +2,7 @@
 
 #include "db/widgets/boundlink.h"
 #include "db/widgets/datasetmodel.h"
+#include "db/widgets/deferred_error.h"
 #include "platform/error.h"
 #include "platform/messages.h"
 
@@ -15,19 +16,12 @@
 #include <QPainterPath>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
-#include <QTimer>
 
 namespace corvalen {
 
 namespace {
 
 constexpr int indicatorWidth = 12;
-
-QString errorText(const std::exception& e) {
-    if (const auto* error = dynamic_cast<const Error*>(&e))
-        return error->message();
-    return QString::fromUtf8(e.what());
-}
 
 // Characters a column shows by default, by the kind of its field.
 int displayChars(const db::ColumnInfo& column) {
@@ -127,7 +121,7 @@ protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
         PicturedHeader::paintSection(painter, rect, logicalIndex);
         db::Dataset* d = grid_->dataset();
-        if (!d || !d->isOpen() || d->recNo() != logicalIndex)
+        if (!d || !d->isOpen() || grid_->datasetModel()->currentRow() != logicalIndex)
             return;
         painter->save();
         painter->setClipRect(rect);
@@ -235,7 +229,10 @@ public:
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         auto* line = static_cast<QLineEdit*>(editor);
-        line->setText(index.data(Qt::EditRole).toString());
+        const QString text = index.data(Qt::EditRole).toString();
+        // A stored text longer than the column is edited whole, never cut to the width.
+        line->setMaxLength(std::max(line->maxLength(), int(text.size())));
+        line->setText(text);
         line->setModified(false);
     }
 
@@ -252,7 +249,8 @@ private:
 };
 
 DBGrid::DBGrid(db::DataSource* source, QWidget* parent)
-    : QTableView(parent), link_(new BoundLink(this, nullptr)), model_(new DatasetModel(this)) {
+    : QTableView(parent), link_(new BoundLink(this, nullptr)), model_(new DatasetModel(this)),
+      commitFailure_(new DeferredError(this)), drawFailure_(new DeferredError(this)) {
     setVerticalHeader(new IndicatorHeader(this));
     setHorizontalHeader(new TitleHeader(this));
     setModel(model_);
@@ -347,7 +345,8 @@ void DBGrid::followDataset() {
     if (!model_->isActive() || moving_)
         return;
     db::Dataset* d = dataset();
-    const int row = d && d->isOpen() ? d->recNo() : -1;
+    // The model reads the rows (and reports a failure to); the cursor is known once they are.
+    const int row = model_->rowCount() > 0 && d && d->isOpen() ? d->recNo() : -1;
     following_ = true;
     if (row < 0 || row >= model_->rowCount()) {
         selectionModel()->clear();
@@ -448,18 +447,13 @@ void DBGrid::commitData(QWidget* editor) {
         writeEditor();
     } catch (const std::exception& e) {
         // The editor stays open on the text; the error box comes once the current event
-        // (a click, a focus change) is over, unless a post reports the same failure first.
+        // (a click, a focus change) is over.
         commitFailed_ = true;
-        const int failure = ++failures_;
-        const QString text = errorText(e);
-        QTimer::singleShot(0, this, [this, failure, text] {
-            if (failure != failures_)
-                return;
+        commitFailure_->report(e, [this] {
             if (editor_) {
                 editor_->setFocus();
                 editor_->selectAll();
             }
-            messages::showError(text);
         });
     }
 }
@@ -672,22 +666,16 @@ void DBGrid::paintCell(QPainter* painter, const QRect& rect, const QModelIndex& 
             state |= Selected;
         if (focused)
             state |= Focused;
-        const db::Dataset::RowScope scope(*d, index.row());
-        const DrawCell cell{painter, rect, index.column(), index.row(), d->field(index.column()),
-                            state};
         try {
+            const db::Dataset::RowScope scope(*d, index.row());
+            const DrawCell cell{
+                painter, rect, index.column(), index.row(), d->field(index.column()), state};
             if (!coverTest_ || !coverTest_(cell))
                 cellText_.draw(*painter, textAt, text);
             emit drawColumnCell(cell);
         } catch (const std::exception& e) {
-            // No message box inside a paint: report once the painting is over.
-            if (!drawFailed_) {
-                drawFailed_ = true;
-                QTimer::singleShot(0, this, [this, text = errorText(e)] {
-                    messages::showError(text);
-                    drawFailed_ = false;
-                });
-            }
+            // No message box inside a paint: reported once the painting is over.
+            drawFailure_->report(e);
         }
     }
     painter->restore();

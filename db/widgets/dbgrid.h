@@ -38,6 +38,7 @@ class DataSource;
 }
 class BoundLink;
 class DatasetModel;
+class DeferredError;
 
 class DBGrid : public QTableView {
     Q_OBJECT
@@ -120,8 +121,8 @@ private:
     bool following_ = false; // the view follows the dataset's cursor
     bool moving_ = false;    // the dataset follows the view's current row
     bool commitFailed_ = false;
-    bool drawFailed_ = false;
-    int failures_ = 0;
+    DeferredError* commitFailure_;
+    DeferredError* drawFailure_;
     CellTextCache cellText_;
     CoverTest coverTest_;
 };

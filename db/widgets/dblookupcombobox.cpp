@@ -100,7 +100,7 @@ void DBLookupComboBox::listChanged() {
 }
 
 void DBLookupComboBox::dataChange() {
-    setKeyValue(link_->hasField() ? link_->field().asString() : QString());
+    setKeyValue(link_->text());
 }
 
 void DBLookupComboBox::chosen(int row) {

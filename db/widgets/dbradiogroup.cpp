@@ -73,7 +73,7 @@ void DBRadioGroup::select(int index) {
 }
 
 void DBRadioGroup::dataChange() {
-    const QString text = link_->hasField() ? link_->field().asString() : QString();
+    const QString text = link_->text();
     select(link_->hasField() ? int(values().indexOf(text)) : -1);
 }
 

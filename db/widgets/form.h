@@ -77,10 +77,11 @@ public:
                     QWidget* removeButton = nullptr, const QString& newCaption = {});
 
     // Wraps a member handler for connect(): an error it raises is shown in the application
-    // error box and the window goes on.
-    template <typename Window> auto command(void (Window::*handler)()) {
-        return [this, handler] {
-            messages::guarded([this, handler] { (static_cast<Window*>(this)->*handler)(); });
+    // error box and the window goes on. The handler takes the signal's arguments, or none.
+    template <typename Window, typename Result, typename... Args>
+    auto command(Result (Window::*handler)(Args...)) {
+        return [this, handler](Args... args) {
+            messages::guarded([&] { (static_cast<Window*>(this)->*handler)(args...); });
         };
     }
 

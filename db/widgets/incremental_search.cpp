@@ -2,12 +2,9 @@
 
 #include "platform/messages.h"
 
-#include <QDate>
-#include <QDateTime>
 #include <QLineEdit>
 #include <QPainter>
 #include <QSignalBlocker>
-#include <QTime>
 #include <algorithm>
 #include <iterator>
 
@@ -29,29 +26,6 @@ std::uint64_t headOf(const QString& text) {
     for (int k = 0; k < n; ++k)
         head |= std::uint64_t(upperUnit(text.at(k).unicode())) << (16 * k);
     return head;
-}
-
-// A field's text as the dataset gives it (Field::asString) for a value read from a fetched row.
-QString textOf(db::FieldType type, const QVariant& v) {
-    if (v.isNull() || !v.isValid())
-        return {};
-    switch (type) {
-    case db::FieldType::Date:
-        if (v.typeId() == QMetaType::QDate)
-            return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-        break;
-    case db::FieldType::Time:
-        if (v.typeId() == QMetaType::QTime)
-            return v.toTime().toString(QStringLiteral("hh:mm:ss"));
-        break;
-    case db::FieldType::DateTime:
-        if (v.typeId() == QMetaType::QDateTime)
-            return v.toDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
-        break;
-    default:
-        break;
-    }
-    return v.toString();
 }
 
 } // namespace
@@ -205,17 +179,13 @@ void IncrementalSearch::resync(int fetchedRow) {
 void IncrementalSearch::indexRow(int fetchedRow) {
     std::uint64_t* heads = heads_.data() + std::size_t(fetchedRow) * std::size_t(fields_);
     for (int f = 0; f < fields_; ++f)
-        heads[f] = headOf(fetchedText(fetchedRow, f));
-}
-
-QString IncrementalSearch::fetchedText(int fetchedRow, int field) {
-    return textOf(dataset_->column(field).type, dataset_->fetchedValue(fetchedRow, field));
+        heads[f] = headOf(dataset_->fetchedText(fetchedRow, f));
 }
 
 // Whether a field's text begins with the search text, read in full: for texts longer than the
 // copy's four characters, and for a text holding U+0000, which the zero padding cannot tell.
 bool IncrementalSearch::fieldBeginsWith(int fetchedRow, int field) {
-    return beginsWithSearch(fetchedText(fetchedRow, field), search_);
+    return beginsWithSearch(dataset_->fetchedText(fetchedRow, field), search_);
 }
 
 // Inline so that the loop over every row in filterRows() pays no call per row.

@@ -70,7 +70,6 @@ private:
     void ensureIndex();
     void resync(int fetchedRow);
     void indexRow(int fetchedRow);
-    QString fetchedText(int fetchedRow, int field);
     bool fieldBeginsWith(int fetchedRow, int field);
     bool rowMatches(int fetchedRow);
     bool acceptIndexed(int fetchedRow); // the rule, once the copy is built

@@ -6,6 +6,7 @@
 #include "db/widgets/dbedit.h"
 #include "db/widgets/dbgrid.h"
 #include "tests/support/fixture.h"
+#include "tests/support/gui.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -68,16 +69,6 @@ class TstDbGrid : public QObject {
         return grid->visualRect(grid->model()->index(row, column)).center();
     }
 
-    // Types as a user: the first key reaches the grid and opens the cell editor, the rest go
-    // to whatever has the focus.
-    static void typeInto(QWidget* first, const QString& text) {
-        QWidget* target = first;
-        for (const QChar c : text) {
-            QTest::keyClick(target, c.toLatin1());
-            target = QApplication::focusWidget();
-        }
-    }
-
     static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), mods);
     }
@@ -96,6 +87,31 @@ private slots:
         window.reset();
         folder.reset();
         recorder.reset();
+    }
+
+    // The rows cannot be read when the grid first paints. Catches the failure unwinding
+    // through the paint, an error box for each repaint, rows shown that were never read, and a
+    // grid left empty once the rows can be read again.
+    void failedReadWhilePainting() {
+        patients()->requery();
+        {
+            const test::ReadFailure failing;
+            showGrid(Dm2->DataSource7);
+            for (int i = 0; i < 3; ++i) {
+                grid->viewport()->repaint();
+                QTest::qWait(10);
+            }
+            QCOMPARE(recorder->shown().size(), size_t(1));
+            QCOMPARE(recorder->shown().front().kind, messages::Kind::Error);
+            QCOMPARE(grid->model()->rowCount(), 0);
+            QCOMPARE(nome->text(), "");
+        }
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+        patients()->requery();
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(grid->model()->index(1, 1).data().toString(), "Bruno");
+        QCOMPARE(nome->text(), "Ana");
+        QCOMPARE(recorder->shown().size(), size_t(1));
     }
 
     // Catches columns out of SELECT order, wrong titles, stale rows, or a crash while the
@@ -175,7 +191,7 @@ private slots:
     void inPlaceEditing() {
         showGrid(Dm2->DataSource7);
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(0, 1));
-        typeInto(grid, "Zeca");
+        test::typeFollowingFocus(grid, "Zeca");
         QCOMPARE(patients()->state(), State::Edit);
         QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
         key(Qt::Key_Down); // leaves the row
@@ -303,7 +319,7 @@ private slots:
         QCOMPARE(grid->currentIndex().row(), 3);
         key(Qt::Key_Down);
         QCOMPARE(grid->model()->rowCount(), 4);
-        typeInto(grid, "Davi");
+        test::typeFollowingFocus(grid, "Davi");
         key(Qt::Key_Down); // posts Davi and appends again
         QCOMPARE(folder->scalar("select count(*) from Pacientes where nome = 'Davi'").toInt(), 1);
         QCOMPARE(patients()->state(), State::Insert);
@@ -419,7 +435,7 @@ private slots:
         showGrid(Dm2->DataSource7);
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell(0, 6)); // cep, 10 wide
         QCOMPARE(grid->model()->headerData(6, Qt::Horizontal).toString(), "cep");
-        typeInto(grid, "123456789012345");
+        test::typeFollowingFocus(grid, "123456789012345");
         QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->text(), "1234567890");
         key(Qt::Key_Down);
         QCOMPARE(folder->scalar("select cep from Pacientes where inscricao = 1").toString(),
@@ -431,7 +447,7 @@ private slots:
         QCOMPARE(Dm2->ADOConsulta->state(), State::Insert);
         const int data = Dm2->ADOConsulta->fieldIndex("Data");
         grid->setCurrentIndex(grid->model()->index(0, data));
-        typeInto(grid, "99/99/2015");
+        test::typeFollowingFocus(grid, "99/99/2015");
         key(Qt::Key_Return);
         QTRY_COMPARE(recorder->texts(), QStringList({"'99/99/2015' is not a valid date."}));
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());

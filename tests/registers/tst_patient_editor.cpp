@@ -39,6 +39,28 @@ private:
     QWidget* window_;
 };
 
+const QString rowChanged = QStringLiteral(
+    "Row cannot be located for updating. Some values may have been changed since it was last "
+    "read.");
+
+// The other workstation's patient editor: the same single-row reload and bound boxes, on its
+// own connection.
+struct OtherEditor {
+    OtherEditor(test::Workstation& station, int code) {
+        patients.setDatabase(station.database());
+        patients.setSql(
+            {"SELECT * from Pacientes", QStringLiteral("where inscricao =%1;").arg(code)});
+        patients.open();
+        tel = new DBEdit(&source, "tel", &window);
+        window.show();
+    }
+    void save() { patients.post(); }
+    db::Dataset patients{"ADOEditPacientes"};
+    db::DataSource source{"DataSource7", &patients};
+    QWidget window;
+    DBEdit* tel;
+};
+
 } // namespace
 
 class TstPatientEditor : public QObject {
@@ -55,6 +77,11 @@ class TstPatientEditor : public QObject {
         return editor;
     }
     int count(const QString& sql) { return folder->scalar(sql).toInt(); }
+    QString tel(int code) {
+        return folder
+            ->scalar(QStringLiteral("select tel from Pacientes where inscricao = %1").arg(code))
+            .toString();
+    }
 
 private slots:
     void init() {
@@ -224,6 +251,123 @@ private slots:
         QVERIFY(editor->BitBtn2->isVisible());
         test::typeInto(editor->DBEdit3, "Novo");
         QCOMPARE(Dm2->ADOEditPacientes->state(), State::Insert);
+    }
+
+    // Two workstations edit patient 5: this one has the editor open when the other saves a
+    // new telephone. Catches the first key press swapping the box's text for the other's value
+    // (the typed text landing after it, garbled), a save that overwrites the other's change
+    // without a word, and a change to another column being refused.
+    void otherWorkstationSavedMeanwhile_data() {
+        QTest::addColumn<QString>("box"); // what this workstation changes
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("same column") << "tel" << true;
+        QTest::newRow("another column") << "plano" << false;
+    }
+    void otherWorkstationSavedMeanwhile() {
+        QFETCH(QString, box);
+        QFETCH(bool, refused);
+        auto editor = openEditor(5);
+        QCOMPARE(editor->DBEdit8->text(), "3333-4444");
+
+        test::Workstation other(folder->file("med.mdb"));
+        OtherEditor theirs(other, 5);
+        QCOMPARE(theirs.tel->text(), "3333-4444");
+        theirs.tel->selectAll();
+        test::typeInto(theirs.tel, "(19) 3251-7000");
+        theirs.save();
+        QCOMPARE(tel(5), "(19) 3251-7000");
+
+        DBEdit* mine = box == "tel" ? editor->DBEdit8 : editor->DBEdit2;
+        const QString typed = box == "tel" ? "(19) 3251-0000" : "Bradesco";
+        mine->selectAll();
+        test::typeInto(mine, typed);
+        QCOMPARE(mine->text(), typed);
+        QCOMPARE(editor->DBEdit8->text(), box == "tel" ? typed : QString("3333-4444"));
+        QTest::mouseClick(editor->BitBtn1, Qt::LeftButton);
+        if (refused) {
+            QCOMPARE(recorder->texts(), QStringList{rowChanged});
+            QCOMPARE(Dm2->ADOEditPacientes->state(), State::Edit);
+            QCOMPARE(mine->text(), typed);
+            QCOMPARE(tel(5), "(19) 3251-7000");
+        } else {
+            QCOMPARE(recorder->texts(), QStringList());
+            QCOMPARE(tel(5), "(19) 3251-7000");
+            QCOMPARE(folder->scalar("select plano from Pacientes where inscricao = 5").toString(),
+                     typed);
+        }
+    }
+
+    // Another workstation holds a write for longer than the wait allows. Catches the engine's
+    // "database is locked" reaching the user, the typed text or the pending row being lost,
+    // and a second save that does not go through once the other has finished.
+    void databaseBusy() {
+        auto editor = openEditor(5);
+        editor->DBEdit8->selectAll();
+        test::typeInto(editor->DBEdit8, "2222-1111");
+        test::Workstation other(folder->file("med.mdb"));
+        other.holdWrite();
+        QTest::mouseClick(editor->BitBtn1, Qt::LeftButton);
+        QCOMPARE(recorder->texts(),
+                 QStringList{"O banco de dados está em uso por outro computador; tente "
+                             "novamente."});
+        QCOMPARE(Dm2->ADOEditPacientes->state(), State::Edit);
+        QCOMPARE(editor->DBEdit8->text(), "2222-1111");
+        other.release();
+        recorder->clear();
+        QTest::mouseClick(editor->BitBtn1, Qt::LeftButton);
+        QCOMPARE(recorder->texts(), QStringList());
+        QCOMPARE(tel(5), "2222-1111");
+    }
+
+    // The file cannot be read while the editor opens. Catches the failed read leaving the
+    // dataset looking empty, so that typing starts a new row and saving creates a duplicate
+    // patient; and a dataset that does not read again once the file is back.
+    void failedReadCreatesNoDuplicate() {
+        const int before = count("select count(*) from Pacientes");
+        std::unique_ptr<TForm9> editor;
+        {
+            const test::ReadFailure failing;
+            editor = openEditor(5);
+            QTRY_COMPARE(recorder->shown().size(), size_t(1));
+            QCOMPARE(recorder->shown().front().kind, messages::Kind::Error);
+            QCOMPARE(editor->DBEdit3->text(), "");
+            test::typeInto(editor->DBEdit3, "X");
+            QCOMPARE(recorder->shown().size(), size_t(2));
+            QVERIFY(Dm2->ADOEditPacientes->state() != State::Insert);
+            QTest::mouseClick(editor->BitBtn1, Qt::LeftButton);
+        }
+        QCOMPARE(count("select count(*) from Pacientes"), before);
+        recorder->clear();
+        // The file is back: the first key shows the patient, and is not applied to a text
+        // the user has not seen.
+        test::typeInto(editor->DBEdit8, "X");
+        QCOMPARE(editor->DBEdit8->text(), "3333-4444");
+        QCOMPARE(editor->DBEdit3->text(), "Carlos Dias");
+        editor->DBEdit8->selectAll();
+        test::typeInto(editor->DBEdit8, "2222-1111");
+        QCOMPARE(Dm2->ADOEditPacientes->state(), State::Edit);
+        QTest::mouseClick(editor->BitBtn1, Qt::LeftButton);
+        QCOMPARE(recorder->texts(), QStringList());
+        QCOMPARE(count("select count(*) from Pacientes"), before);
+        QCOMPARE(tel(5), "2222-1111");
+    }
+
+    // A stored text longer than its column's width (written by an older file or another tool).
+    // Catches the box cutting it to the width, and a save of another box writing it back cut.
+    void textLongerThanItsColumn() {
+        const QString name = QString("Maria ").repeated(15); // 90 characters, the width is 80
+        folder->execUnchecked(
+            QStringLiteral("update Pacientes set nome = '%1' where inscricao = 5").arg(name));
+        auto editor = openEditor(5);
+        QCOMPARE(editor->DBEdit3->text(), name);
+        editor->DBEdit3->setFocus();
+        editor->DBEdit8->selectAll();
+        test::typeInto(editor->DBEdit8, "2222-1111");
+        QTest::mouseClick(editor->BitBtn1, Qt::LeftButton);
+        QCOMPARE(recorder->texts(), QStringList());
+        QCOMPARE(tel(5), "2222-1111");
+        QCOMPARE(folder->scalar("select nome from Pacientes where inscricao = 5").toString(), name);
+        QCOMPARE(editor->DBEdit3->text(), name);
     }
 
     // Catches a wrong first focus, tab order, labels, fonts or client size.
