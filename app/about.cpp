@@ -34,8 +34,7 @@ TForm24::TForm24(QWidget* owner) : Form(owner) {
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this] { messages::guarded([this] { BitBtn1Click(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this, command(&TForm24::BitBtn1Click));
 }
 
 void TForm24::BitBtn1Click() {

@@ -29,8 +29,7 @@ TForm3::TForm3(QWidget* owner) : Form(owner) {
     // A caption without system menu or caption buttons: nothing on the frame closes it.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     buildLayout();
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this] { messages::guarded([this] { BitBtn1Click(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this, command(&TForm3::BitBtn1Click));
     FormCreate();
 }
 

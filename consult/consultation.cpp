@@ -190,8 +190,7 @@ void TForm11::buildLayout() {
 
 void TForm11::connectCommands() {
     auto bind = [this](QAbstractButton* button, void (TForm11::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this,
-                [this, handler] { messages::guarded([this, handler] { (this->*handler)(); }); });
+        connect(button, &QAbstractButton::clicked, this, command(handler));
     };
     bind(ToolButton1, &TForm11::ToolButton1Click);
     bind(ToolButton2, &TForm11::ToolButton2Click);
@@ -201,8 +200,7 @@ void TForm11::connectCommands() {
     bind(Button1, &TForm11::Button1Click);
     bind(Button2, &TForm11::Button2Click);
     bind(Button3, &TForm11::Button3Click);
-    connect(DBGridPronts, &DBGrid::dblClick, this,
-            [this] { messages::guarded([this] { DBGridProntsDblClick(); }); });
+    connect(DBGridPronts, &DBGrid::dblClick, this, command(&TForm11::DBGridProntsDblClick));
 }
 
 void TForm11::startConsultation(int patientCode) {

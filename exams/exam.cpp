@@ -245,9 +245,8 @@ QWidget* TForm14::buildExamBoxes() {
 }
 
 void TForm14::connectCommands() {
-    auto on = [this](auto* button, void (TForm14::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this,
-                [this, handler] { messages::guarded([this, handler] { (this->*handler)(); }); });
+    auto on = [this](QAbstractButton* button, void (TForm14::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, command(handler));
     };
     on(SpeedButton1, &TForm14::SpeedButton1Click);
     on(SpeedButton2, &TForm14::SpeedButton2Click);

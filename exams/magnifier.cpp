@@ -58,10 +58,8 @@ TForm15::TForm15(QWidget* owner) : Form(owner) {
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(25);
 
-    connect(Timer1, &QTimer::timeout, this,
-            [this] { messages::guarded([this] { Timer1Timer(); }); });
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this] { messages::guarded([this] { BitBtn1Click(); }); });
+    connect(Timer1, &QTimer::timeout, this, command(&TForm15::Timer1Timer));
+    connect(BitBtn1, &QPushButton::clicked, this, command(&TForm15::BitBtn1Click));
     FormResize();
 }
 

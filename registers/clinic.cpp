@@ -150,12 +150,9 @@ void TForm16::buildLayout() {
 }
 
 void TForm16::connectCommands() {
-    connect(BitBtn3, &QToolButton::clicked, this,
-            [this] { messages::guarded([this] { BitBtn3Click(); }); });
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this] { messages::guarded([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this,
-            [this] { messages::guarded([this] { BitBtn2Click(); }); });
+    connect(BitBtn3, &QToolButton::clicked, this, command(&TForm16::BitBtn3Click));
+    connect(BitBtn1, &QPushButton::clicked, this, command(&TForm16::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, command(&TForm16::BitBtn2Click));
 }
 
 void TForm16::loadLogo(const QString& path) {

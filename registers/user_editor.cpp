@@ -149,16 +149,10 @@ void TForm5::buildLayout() {
 }
 
 void TForm5::connectCommands() {
-    auto command = [this](QPushButton* b, void (TForm5::*handler)()) {
-        connect(b, &QPushButton::clicked, this,
-                [this, handler] { messages::guarded([this, handler] { (this->*handler)(); }); });
-    };
-    command(BitBtn1, &TForm5::BitBtn1Click);
-    command(Btndel, &TForm5::BtndelClick);
-    command(Button1, &TForm5::Button1Click);
-    connect(DBNavigator1, &DBNavigator::click, this, [this](DBNavigator::Button b) {
-        messages::guarded([this, b] { DBNavigator1Click(b); });
-    });
+    connect(BitBtn1, &QPushButton::clicked, this, command(&TForm5::BitBtn1Click));
+    connect(Btndel, &QPushButton::clicked, this, command(&TForm5::BtndelClick));
+    connect(Button1, &QPushButton::clicked, this, command(&TForm5::Button1Click));
+    connect(DBNavigator1, &DBNavigator::click, this, command(&TForm5::DBNavigator1Click));
 }
 
 void TForm5::BitBtn1Click() {

@@ -82,16 +82,11 @@ void TForm4::buildLayout() {
 }
 
 void TForm4::connectCommands() {
-    auto command = [this](QPushButton* b, void (TForm4::*handler)()) {
-        connect(b, &QPushButton::clicked, this,
-                [this, handler] { messages::guarded([this, handler] { (this->*handler)(); }); });
-    };
-    command(Button1, &TForm4::Button1Click);
-    command(Button2, &TForm4::Button2Click);
-    command(Button3, &TForm4::Button3Click);
-    command(BitBtn1, &TForm4::BitBtn1Click);
-    connect(DBGrid1, &DBGrid::dblClick, this,
-            [this] { messages::guarded([this] { DBGrid1DblClick(); }); });
+    connect(Button1, &QPushButton::clicked, this, command(&TForm4::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, command(&TForm4::Button2Click));
+    connect(Button3, &QPushButton::clicked, this, command(&TForm4::Button3Click));
+    connect(BitBtn1, &QPushButton::clicked, this, command(&TForm4::BitBtn1Click));
+    connect(DBGrid1, &DBGrid::dblClick, this, command(&TForm4::DBGrid1DblClick));
 }
 
 void TForm4::openEditor(int code) {
