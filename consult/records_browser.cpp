@@ -142,6 +142,17 @@ void TForm13::connectCommands() {
     connect(DBGridAbrePronts, &DBGrid::dblClick, this, command(&TForm13::DBGridAbreProntsDblClick));
 }
 
+void TForm13::setVisible(bool visible) {
+    // The show handler replaces the statements of both datasets. Closed until it runs, they
+    // give the navigator and the grid, shown before it, no rows to read: the whole tables of
+    // the statements they held would be read for nothing.
+    if (visible && !isVisible() && Dm2) {
+        Dm2->ADOVerConsultas->close();
+        Dm2->ADOListadeExames->close();
+    }
+    Form::setVisible(visible);
+}
+
 void TForm13::FormShow() {
     db::Dataset* consultas = Dm2->ADOVerConsultas;
     consultas->setSql({QStringLiteral("SELECT * from Consultas"),

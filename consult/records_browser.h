@@ -52,6 +52,8 @@ public:
     DBMemo* DBMemo2; // Anamnese
     DBGrid* DBGridAbrePronts;
 
+    void setVisible(bool visible) override;
+
 protected:
     void FormShow() override;
 

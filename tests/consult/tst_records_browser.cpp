@@ -81,6 +81,24 @@ private slots:
         recorder.reset();
     }
 
+    // The first showing after start-up, when both datasets still hold the statements of every
+    // consultation and every exam. Catches the navigator and the exams grid, shown before the
+    // show handler replaces those statements, reading the whole tables.
+    void firstShowingReadsOnlyThePatient() {
+        for (int i = 0; i < 9; ++i) // 2,560 consultations
+            folder->exec(QStringLiteral("insert into Consultas (Cod_pac, Prontuario) select 8, "
+                                        "'Outra' from Consultas"));
+        folder->exec("insert into Exames (nome, cod_pront, cod_paciente) select nome, 5, 8 "
+                     "from Exames, Consultas limit 2000");
+        Dm2->ADOVerConsultas->requery();
+        Dm2->ADOListadeExames->requery();
+        const test::RowCounter counter;
+        showFor(7, "Maria Souza");
+        QCOMPARE(browser->DBEdit1->text(), "3");
+        QCOMPARE(examNames(), QStringList{"Exame tres"});
+        QVERIFY2(counter.rows() < 50, qPrintable(QString::number(counter.rows())));
+    }
+
     // Catches consultations out of number order, another patient's rows, and a professional or
     // exams list that does not follow the navigator (stale, or filtered by only one code).
     void navigatorShowsEachConsultationWithItsOwnProfessionalAndExams() {

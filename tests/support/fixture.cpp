@@ -162,7 +162,20 @@ int interrupt(void*) {
     return 1;
 }
 
+int countRow(unsigned, void* counter, void*, void*) {
+    ++*static_cast<int*>(counter);
+    return 0;
+}
+
 } // namespace
+
+RowCounter::RowCounter() {
+    sqlite3_trace_v2(sharedHandle(), SQLITE_TRACE_ROW, countRow, &rows_);
+}
+
+RowCounter::~RowCounter() {
+    sqlite3_trace_v2(sharedHandle(), 0, nullptr, nullptr);
+}
 
 ReadFailure::ReadFailure() {
     sqlite3_progress_handler(sharedHandle(), 1, interrupt, nullptr);

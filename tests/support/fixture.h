@@ -93,4 +93,19 @@ public:
     ReadFailure& operator=(const ReadFailure&) = delete;
 };
 
+// Counts the rows that the statements of the program's shared connection produce while it
+// lives.
+class RowCounter {
+public:
+    RowCounter();
+    ~RowCounter();
+    RowCounter(const RowCounter&) = delete;
+    RowCounter& operator=(const RowCounter&) = delete;
+
+    int rows() const { return rows_; }
+
+private:
+    int rows_ = 0;
+};
+
 } // namespace corvalen::test
