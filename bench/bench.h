@@ -69,5 +69,7 @@ int prescriptionChild(int argc, char** argv);
 bool backupBenchmark(const Scale& scale, const Options& options);
 int backupChild(int argc, char** argv);
 int restoreVerifyChild(int argc, char** argv);
+bool consultationBenchmark(const Scale& scale, const Options& options);
+int consultationChild(int argc, char** argv);
 
 } // namespace corvalen::bench

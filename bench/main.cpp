@@ -26,6 +26,7 @@ const NamedBenchmark benchmarks[] = {
     {"search", searchBenchmark},
     {"reports", reportsBenchmark},
     {"backup", backupBenchmark},
+    {"consultation", consultationBenchmark},
 };
 
 struct NamedChild {
@@ -41,6 +42,7 @@ const NamedChild children[] = {
     {"prescription", prescriptionChild},
     {"backup", backupChild},
     {"restore_verify", restoreVerifyChild},
+    {"consultation", consultationChild},
 };
 
 int usage(const QString& problem) {
