@@ -24,15 +24,6 @@ class TstDataset : public QObject {
         return d;
     }
 
-    QString errorOf(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const Error& e) {
-            return e.message();
-        }
-        return {};
-    }
-
 private slots:
     void init() {
         recorder = std::make_unique<test::MessageRecorder>();
@@ -142,7 +133,7 @@ private slots:
                 [](Dataset& ds) { return ds.fieldByName("nome").asString() == "Bruno"; });
             d->setFiltered(true);
         }
-        const QString error = errorOf([&] {
+        const QString error = test::errorOf([&] {
             static const std::map<QString, std::function<void(Dataset*)>> ops = {
                 {"open", [](Dataset* x) { x->open(); }},
                 {"close", [](Dataset* x) { x->close(); }},
@@ -194,8 +185,8 @@ private slots:
         {
             const test::ReadFailure failing;
             for (int attempt = 0; attempt < 2; ++attempt) {
-                QVERIFY(!errorOf([&] { d->recordCount(); }).isEmpty());
-                QVERIFY(!errorOf([&] { d->edit(); }).isEmpty());
+                QVERIFY(!test::errorOf([&] { d->recordCount(); }).isEmpty());
+                QVERIFY(!test::errorOf([&] { d->edit(); }).isEmpty());
                 QCOMPARE(d->state(), State::Browse);
             }
         }
@@ -220,7 +211,7 @@ private slots:
         Dataset* d = patients();
         d->edit();
         d->fieldByName("cep").setAsString("123456789012345");
-        const QString error = errorOf([&] { d->post(); });
+        const QString error = test::errorOf([&] { d->post(); });
         QVERIFY2(error.contains("CHECK constraint failed"), qPrintable(error));
         QCOMPARE(d->state(), State::Edit);
         QCOMPARE(d->fieldByName("cep").asString(), "123456789012345");
@@ -230,21 +221,23 @@ private slots:
     // Field errors and conversions carry the texts the windows show.
     void fieldErrors() {
         Dataset* d = patients();
-        QCOMPARE(errorOf([&] { d->fieldByName("nada"); }), "ADOPac: Field 'nada' not found");
-        QCOMPARE(errorOf([&] { d->fieldByName("nome").setAsString("x"); }),
+        QCOMPARE(test::errorOf([&] { d->fieldByName("nada"); }), "ADOPac: Field 'nada' not found");
+        QCOMPARE(test::errorOf([&] { d->fieldByName("nome").setAsString("x"); }),
                  "ADOPac: Dataset not in edit or insert mode");
-        QCOMPARE(errorOf([&] { d->fieldByName("nome").asInteger(); }),
+        QCOMPARE(test::errorOf([&] { d->fieldByName("nome").asInteger(); }),
                  "'Ana' is not a valid integer value");
-        QCOMPARE(errorOf([&] { d->fieldByName("cpf").asInteger(); }),
+        QCOMPARE(test::errorOf([&] { d->fieldByName("cpf").asInteger(); }),
                  "Could not convert variant of type (Null) into type (Integer)");
         Dm2->ADOConsulta->insert();
-        QCOMPARE(errorOf([&] { Dm2->ADOConsulta->fieldByName("Cod_pac").setAsString("12a"); }),
-                 "'12a' is not a valid integer value");
-        QCOMPARE(errorOf([&] { Dm2->ADOConsulta->fieldByName("Data").setAsString("31/02/2026"); }),
-                 "'31/02/2026' is not a valid date");
+        QCOMPARE(
+            test::errorOf([&] { Dm2->ADOConsulta->fieldByName("Cod_pac").setAsString("12a"); }),
+            "'12a' is not a valid integer value");
+        QCOMPARE(
+            test::errorOf([&] { Dm2->ADOConsulta->fieldByName("Data").setAsString("31/02/2026"); }),
+            "'31/02/2026' is not a valid date");
         Dm2->ADOConsulta->cancel();
-        QCOMPARE(errorOf([&] { d->field(7); }), QString());
-        QCOMPARE(errorOf([&] { d->field(13); }), "List index out of bounds (13)");
+        QCOMPARE(test::errorOf([&] { d->field(7); }), QString());
+        QCOMPARE(test::errorOf([&] { d->field(13); }), "List index out of bounds (13)");
     }
 
     // Dates and times typed as text are stored as a day and a time of day to the minute.

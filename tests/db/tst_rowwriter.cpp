@@ -41,14 +41,6 @@ class TstRowWriter : public QObject {
                 return int(i);
         return -1;
     }
-    QString errorOf(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const Error& e) {
-            return e.message();
-        }
-        return {};
-    }
 
 private slots:
     void init() {
@@ -142,7 +134,7 @@ private slots:
             folder->exec(other);
         std::vector<QVariant> changed = r.values;
         changed[size_t(indexOf(r, column))] = value;
-        const QString error = errorOf(
+        const QString error = test::errorOf(
             [&] { RowWriter(mine->database(), r.table, r.columns).update(r.values, changed); });
         QCOMPARE(error, refused ? RowWriter::rowNotFound().message() : QString());
         QFETCH(QString, check);
@@ -167,7 +159,8 @@ private slots:
 
         writer.remove(r.values);
         QCOMPARE(folder->scalar("select count(*) from Pacientes where inscricao = 2").toInt(), 0);
-        QCOMPARE(errorOf([&] { writer.remove(r.values); }), RowWriter::rowNotFound().message());
+        QCOMPARE(test::errorOf([&] { writer.remove(r.values); }),
+                 RowWriter::rowNotFound().message());
     }
 };
 

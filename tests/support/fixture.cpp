@@ -5,6 +5,7 @@
 #include "db/dm2.h"
 #include "db/engine.h"
 #include "db/session.h"
+#include "platform/error.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -13,6 +14,15 @@
 #include <sqlite3.h>
 
 namespace corvalen::test {
+
+QString errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return {};
+}
 
 MessageRecorder::MessageRecorder() {
     messages::setHook([this](const messages::Shown& s) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 
 namespace corvalen {
@@ -15,6 +16,9 @@ class TDm2;
 }
 
 namespace corvalen::test {
+
+// The message of the program's error that `f` raises, empty when it raises none.
+QString errorOf(const std::function<void()>& f);
 
 // Records every message box the program shows and answers from a queue (OK / Yes when the
 // queue is empty). Installed for its lifetime.

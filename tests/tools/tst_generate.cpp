@@ -42,15 +42,6 @@ QStringList rows(const QString& dataFolder, const QString& sql) {
     return result;
 }
 
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return {};
-}
-
 } // namespace
 
 class TstGenerate : public QObject {
@@ -225,13 +216,13 @@ private slots:
     // failed run that leaves rows, files or a moved counter behind.
     void refusesAndChangesNothing() {
         QTemporaryDir empty;
-        QVERIFY(errorOf([&] {
+        QVERIFY(test::errorOf([&] {
                     generator::fillDataFolder(Scale::Demo, empty.path());
                 }).contains("não está preparada"));
         QVERIFY(QDir(empty.path()).isEmpty());
 
         const QString again =
-            errorOf([&] { generator::fillDataFolder(Scale::Demo, folder->path()); });
+            test::errorOf([&] { generator::fillDataFolder(Scale::Demo, folder->path()); });
         QVERIFY2(again.contains("já contém"), qPrintable(again));
         QCOMPARE(count("select count(*) from Pacientes"), generator::sizeOf(Scale::Demo).patients);
         QCOMPARE(platform::readFirstLine(folder->file("cont.cfg")),
@@ -243,7 +234,7 @@ private slots:
             QFile file(taken.file(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        QVERIFY(errorOf([&] {
+        QVERIFY(test::errorOf([&] {
                     generator::fillDataFolder(Scale::Demo, taken.path());
                 }).contains("já existe"));
         QCOMPARE(taken.scalar("select count(*) from Pacientes").toInt(), 0);
