@@ -1,6 +1,7 @@
 #include "db/widgets/dbnavigator.h"
 
 #include "db/widgets/boundlink.h"
+#include "db/widgets/deferred_error.h"
 #include "platform/messages.h"
 
 #include <QEvent>
@@ -93,7 +94,7 @@ QIcon glyph(DBNavigator::Button button) {
 } // namespace
 
 DBNavigator::DBNavigator(db::DataSource* source, QWidget* parent)
-    : QWidget(parent), link_(new BoundLink(this, nullptr)) {
+    : QWidget(parent), link_(new BoundLink(this, nullptr)), readFailure_(new DeferredError(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -189,8 +190,16 @@ void DBNavigator::updateButtons() {
     // A hidden navigator only dispatches actions: its enabling is worked out when it shows.
     if (!isVisible())
         return;
-    for (int i = 0; i < buttonCount; ++i)
-        buttons_.at(i)->setEnabled(isButtonEnabled(Button(i)));
+    try {
+        for (int i = 0; i < buttonCount; ++i)
+            buttons_.at(i)->setEnabled(isButtonEnabled(Button(i)));
+    } catch (const std::exception& e) {
+        // The rows could not be read (the enabling runs from the dataset's signals): nothing
+        // can be done with them until they are, and the failure is reported once.
+        for (QToolButton* button : std::as_const(buttons_))
+            button->setEnabled(false);
+        readFailure_->report(e);
+    }
 }
 
 void DBNavigator::showEvent(QShowEvent* event) {

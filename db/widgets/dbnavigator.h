@@ -29,6 +29,7 @@ class DataSource;
 class Dataset;
 } // namespace db
 class BoundLink;
+class DeferredError;
 
 class DBNavigator : public QWidget {
     Q_OBJECT
@@ -70,6 +71,7 @@ private:
     void updateButtons();
 
     BoundLink* link_;
+    DeferredError* readFailure_;
     QList<QToolButton*> buttons_;
     bool confirmDelete_ = true;
     bool showHint_ = false;

@@ -52,6 +52,21 @@ private slots:
         recorder.reset();
     }
 
+    // The rows cannot be read when the navigator works out its buttons. Catches the failure
+    // escaping from the dataset's signal, buttons left usable on rows never read, and buttons
+    // that stay disabled once the rows can be read again.
+    void failedRead() {
+        {
+            const test::ReadFailure failing;
+            patients()->requery();
+            QCOMPARE(enabling(), "----------");
+            QTRY_COMPARE(recorder->shown().size(), size_t(1));
+        }
+        patients()->requery();
+        QCOMPARE(enabling(), "--NLIDE--R");
+        QCOMPARE(recorder->shown().size(), size_t(1));
+    }
+
     // Catches a button enabled or disabled against the dataset's state.
     void enablingFollowsState_data() {
         QTest::addColumn<QString>("situation");
