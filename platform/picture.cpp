@@ -2,101 +2,206 @@
 
 #include "platform/error.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QPainter>
-#include <QSvgRenderer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtEndian>
 
-#include <emf2svg.h>
-#include <libwmf/api.h>
-#include <libwmf/svg.h>
+#include <cmath>
+#include <cstring>
 
 namespace corvalen::platform {
 
 namespace {
 
+// Pictures above this many pixels are decoded at a reduced size.
+constexpr qint64 maximumPixels = qint64(4096) * 4096;
+// Qt refuses to decode more than 128 MB by default; a bitmap scan at 600 dpi needs more before
+// it can be reduced, so decoding may take up to this much for a moment.
+constexpr int decodingLimitMb = 512;
+
+MetafileDecoder& decoder() {
+    static MetafileDecoder d;
+    return d;
+}
+
 Error cannotOpen(const QString& path, const QString& reason) {
     return Error("EFOpenError", QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
 }
 
-QImage renderSvg(const QByteArray& svg, const QString& path) {
-    QSvgRenderer renderer(svg);
-    if (!renderer.isValid())
-        throw cannotOpen(path, QStringLiteral("Metafile is not valid"));
-    QSize size = renderer.defaultSize();
-    if (size.isEmpty())
-        size = QSize(256, 256);
-    // Very large metafile frames are scaled down: the picture boxes stretch them anyway.
-    size = size.boundedTo(QSize(4096, 4096));
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    renderer.render(&painter);
-    return image;
+// ---- What a file holds -------------------------------------------------------------------
+
+enum class Content { Emf, Wmf, Raster, Unknown };
+
+Content metafileContent(const QByteArray& head) {
+    const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(head.constData() + at); };
+    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(head.constData() + at); };
+    // An enhanced metafile starts with its header record, whose signature is " EMF".
+    if (head.size() >= 44 && u32(0) == 1 && u32(40) == 0x464D4520)
+        return Content::Emf;
+    // A metafile starts with the placeable header's key, or with the standard header: type 1
+    // or 2, nine words, version 1 or 3.
+    if (head.size() >= 4 && u32(0) == 0x9AC6CDD7)
+        return Content::Wmf;
+    if (head.size() >= 6 && (u16(0) == 1 || u16(0) == 2) && u16(2) == 9 &&
+        (u16(4) == 0x0100 || u16(4) == 0x0300))
+        return Content::Wmf;
+    return Content::Unknown;
 }
 
-QImage loadEmf(QByteArray bytes, const QString& path) {
-    generatorOptions options{};
-    options.nameSpace = const_cast<char*>("");
-    options.svgDelimiter = true;
-    options.emfplus = true;
-    char* out = nullptr;
-    size_t length = 0;
-    const int ok = emf2svg(bytes.data(), size_t(bytes.size()), &out, &length, &options);
-    const QByteArray svg(out ? out : "", out ? qsizetype(length) : 0);
-    free(out);
-    if (!ok || svg.isEmpty())
-        throw cannotOpen(path, QStringLiteral("Metafile is not valid"));
-    return renderSvg(svg, path);
-}
+// ---- Raster pictures ---------------------------------------------------------------------
 
-QImage loadWmf(QByteArray bytes, const QString& path) {
-    wmfAPI* api = nullptr;
-    wmfAPI_Options options{};
-    options.function = wmf_svg_function;
-    if (wmf_api_create(&api, WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL, &options) != wmf_E_None) {
-        if (api)
-            wmf_api_destroy(api);
-        throw cannotOpen(path, QStringLiteral("Metafile is not valid"));
+// Collects what the image decoders report while one picture is read: their real reason for a
+// failure goes there, not into QImageReader::errorString().
+class DecoderMessages {
+public:
+    DecoderMessages() : previous_(qInstallMessageHandler(&DecoderMessages::collect)) {
+        current_ = this;
     }
-    QByteArray svg;
-    bool ok = wmf_mem_open(api, reinterpret_cast<unsigned char*>(bytes.data()),
-                           long(bytes.size())) == wmf_E_None;
-    wmfD_Rect bbox{};
-    ok = ok && wmf_scan(api, 0, &bbox) == wmf_E_None;
-    unsigned int width = 0;
-    unsigned int height = 0;
-    ok = ok && wmf_display_size(api, &width, &height, 72, 72) == wmf_E_None;
-    if (ok) {
-        wmf_svg_t* device = WMF_SVG_GetData(api);
-        device->out = wmf_stream_create(api, nullptr);
-        device->Description = const_cast<char*>("");
-        device->bbox = bbox;
-        device->width = width;
-        device->height = height;
-        ok = wmf_play(api, 0, &bbox) == wmf_E_None;
-        char* buffer = nullptr;
-        unsigned long length = 0;
-        wmf_stream_destroy(api, device->out, &buffer, &length);
-        if (buffer) {
-            svg = QByteArray(buffer, qsizetype(length));
-            wmf_free(api, buffer);
+    ~DecoderMessages() {
+        qInstallMessageHandler(previous_);
+        current_ = nullptr;
+    }
+    DecoderMessages(const DecoderMessages&) = delete;
+    DecoderMessages& operator=(const DecoderMessages&) = delete;
+
+    QString last() const { return messages_.isEmpty() ? QString() : messages_.constLast(); }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtDebugMsg || type == QtInfoMsg) {
+            if (current_->previous_)
+                current_->previous_(type, context, text);
+            return;
         }
+        // Without the reporting class's name ("QImageIOHandler: Rejecting image ...").
+        static const QRegularExpression reporter(QStringLiteral("^Q[A-Za-z]+: "));
+        current_->messages_ << text.trimmed().remove(reporter);
     }
-    wmf_api_destroy(api);
-    if (!ok || svg.isEmpty())
-        throw cannotOpen(path, QStringLiteral("Metafile is not valid"));
-    return renderSvg(svg, path);
+
+    static inline DecoderMessages* current_ = nullptr;
+    QtMessageHandler previous_;
+    QStringList messages_;
+};
+
+class DecodingLimit {
+public:
+    DecodingLimit() : previous_(QImageReader::allocationLimit()) {
+        QImageReader::setAllocationLimit(qMax(previous_, decodingLimitMb));
+    }
+    ~DecodingLimit() { QImageReader::setAllocationLimit(previous_); }
+    DecodingLimit(const DecodingLimit&) = delete;
+    DecodingLimit& operator=(const DecodingLimit&) = delete;
+
+private:
+    int previous_;
+};
+
+qint64 pixelsOf(QSize size) {
+    return size.isValid() ? qint64(size.width()) * size.height() : 0;
+}
+
+// Reduces a picture by a whole factor, a band of rows at a time: each band is averaged on its
+// own, so a picture of few bits per pixel (a fax, a scan) never exists whole at 32 bits.
+QImage reduce(const QImage& image, int factor) {
+    const QSize size(qMax(1, image.width() / factor), qMax(1, image.height() / factor));
+    QImage reduced(size, image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                 : QImage::Format_RGB32);
+    constexpr int bandRows = 64;
+    for (int top = 0; top < size.height(); top += bandRows) {
+        const int rows = qMin(bandRows, size.height() - top);
+        const QImage band =
+            image.copy(0, top * factor, size.width() * factor, rows * factor)
+                .scaled(size.width(), rows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(reduced.format());
+        for (int y = 0; y < rows; ++y)
+            memcpy(reduced.scanLine(top + y), band.constScanLine(y),
+                   size_t(reduced.bytesPerLine()));
+    }
+    return reduced;
 }
 
 QImage loadRaster(const QString& path, const QByteArray& format) {
+    // The decoders report their real reason for a failure, from reading the header on.
+    DecoderMessages messages;
     QImageReader reader(path, format);
     reader.setDecideFormatFromContent(false);
-    QImage image = reader.read();
-    if (image.isNull())
-        throw cannotOpen(path, QStringLiteral("Invalid image data (%1)").arg(reader.errorString()));
-    return image;
+    reader.setAutoTransform(true);
+    // A large picture is reduced to about maximumPixels, proportions kept: while decoding
+    // where the decoder can (JPEG), else afterwards.
+    const QSize size = reader.size();
+    const double excess = double(pixelsOf(size)) / double(maximumPixels);
+    int factor = 1;
+    if (excess > 1 && reader.supportsOption(QImageIOHandler::ScaledSize))
+        reader.setScaledSize(QSize(qMax(1, int(size.width() / std::sqrt(excess))),
+                                   qMax(1, int(size.height() / std::sqrt(excess)))));
+    else if (excess > 1)
+        factor = int(std::ceil(std::sqrt(excess)));
+
+    QImage image;
+    {
+        const DecodingLimit limit;
+        image = reader.read();
+    }
+    if (image.isNull()) {
+        // QImageReader says only "Unable to read image data" when the decoder failed.
+        QString reason = reader.errorString();
+        if (reader.error() == QImageReader::InvalidDataError && !messages.last().isEmpty())
+            reason = messages.last();
+        throw cannotOpen(path, QStringLiteral("Invalid image data (%1)").arg(reason));
+    }
+    return factor > 1 ? reduce(image, factor) : image;
+}
+
+// ---- Metafiles, in the helper process ----------------------------------------------------
+
+QString helperProgram() {
+    if (!decoder().program.isEmpty())
+        return decoder().program;
+    return QDir(QCoreApplication::applicationDirPath()).filePath(metafile::helperName);
+}
+
+QString lastLine(const QByteArray& text) {
+    const QList<QByteArray> lines = text.trimmed().split('\n');
+    return QString::fromUtf8(lines.constLast().trimmed()).left(300);
+}
+
+QImage loadMetafile(const QString& path, Content kind) {
+    if (QFileInfo(path).size() > metafile::maximumInputBytes)
+        throw cannotOpen(
+            path,
+            QStringLiteral("Metafile is larger than %1 MB").arg(metafile::maximumInputBytes >> 20));
+    QProcess helper;
+    helper.setProgram(helperProgram());
+    QStringList arguments = decoder().arguments;
+    arguments << (kind == Content::Emf ? QStringLiteral("emf") : QStringLiteral("wmf"))
+              << QFileInfo(path).absoluteFilePath();
+    helper.setArguments(arguments);
+    helper.start(QIODevice::ReadOnly);
+    if (!helper.waitForStarted())
+        throw cannotOpen(path, QStringLiteral("The metafile decoder %1 could not be started (%2)")
+                                   .arg(helper.program(), helper.errorString()));
+    if (!helper.waitForFinished(decoder().timeLimitMs)) {
+        helper.kill();
+        helper.waitForFinished();
+        throw cannotOpen(path, QStringLiteral("Metafile took longer than %1 s to decode")
+                                   .arg(decoder().timeLimitMs / 1000.0));
+    }
+    if (helper.exitStatus() == QProcess::CrashExit)
+        throw cannotOpen(path, QStringLiteral("The metafile decoder stopped unexpectedly"));
+    const QByteArray errors = helper.readAllStandardError();
+    if (helper.exitCode() == 1 && !errors.trimmed().isEmpty())
+        throw cannotOpen(path, lastLine(errors));
+    QImage picture;
+    if (helper.exitCode() != 0 || !picture.loadFromData(helper.readAllStandardOutput(), "PPM"))
+        throw cannotOpen(
+            path,
+            QStringLiteral("The metafile decoder failed (exit code %1)").arg(helper.exitCode()));
+    return picture;
 }
 
 } // namespace
@@ -114,19 +219,38 @@ QImage loadPicture(const QString& path) {
         throw cannotOpen(path, file.exists() ? QStringLiteral("Access is denied")
                                              : QStringLiteral("The system cannot find the file "
                                                               "specified"));
-    if (lower == "emf")
-        return loadEmf(file.readAll(), path);
-    if (lower == "wmf")
-        return loadWmf(file.readAll(), path);
+
+    // The content decides; the extension only when the content is not recognised, so that the
+    // error comes from the decoder the user expects.
+    Content content = metafileContent(file.peek(64));
+    QByteArray format;
+    if (content == Content::Unknown) {
+        format = QImageReader::imageFormat(&file);
+        if (!format.isEmpty())
+            content = Content::Raster;
+    }
     file.close();
-    return loadRaster(path,
-                      lower == "jpg" || lower == "jpeg" ? QByteArray("jpeg") : lower.toLatin1());
+    if (content == Content::Unknown) {
+        if (lower == "emf")
+            content = Content::Emf;
+        else if (lower == "wmf")
+            content = Content::Wmf;
+        else
+            format = lower == "jpg" || lower == "jpeg" ? QByteArray("jpeg") : lower.toLatin1();
+    }
+    if (content == Content::Emf || content == Content::Wmf)
+        return loadMetafile(path, content);
+    return loadRaster(path, format);
 }
 
 QString pictureFilter() {
     return QStringLiteral("All (*.jpg *.jpeg *.bmp *.ico *.emf *.wmf);;JPEG Image File (*.jpg);;"
                           "JPEG Image File (*.jpeg);;Bitmaps (*.bmp);;Icons (*.ico);;"
                           "Enhanced Metafiles (*.emf);;Metafiles (*.wmf)");
+}
+
+void setMetafileDecoder(const MetafileDecoder& d) {
+    decoder() = d;
 }
 
 } // namespace corvalen::platform
