@@ -8,11 +8,12 @@ set -euo pipefail
 # The Debian package (scripts/package.sh and its test) needs dpkg-dev and file for its
 # dependencies (dpkg-shlibdeps), appstream and desktop-file-utils to check its menu entry.
 # dbus-daemon and at-spi2-core run GUI tests again as under a screen reader
-# (tests/screen_reader_run.sh).
+# (tests/screen_reader_run.sh). qpdf makes the password-protected PDF that the exam window's
+# tests open.
 packages=(g++ make cmake ninja-build pkg-config qt6-base-dev qt6-pdf-dev qt6-svg-dev
           libqt6sql6-sqlite libsqlite3-dev sqlite3 libzip-dev libemf2svg-dev
           libwmf-dev libexpat1-dev libjpeg-dev libpng-dev libfreetype-dev libx11-dev zlib1g-dev
-          xvfb xauth dbus-daemon at-spi2-core zip unzip poppler-utils
+          xvfb xauth dbus-daemon at-spi2-core zip unzip poppler-utils qpdf
           fonts-dejavu-core fonts-liberation fonts-urw-base35 fonts-wine
           dpkg-dev file appstream desktop-file-utils)
 

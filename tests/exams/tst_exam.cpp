@@ -1,5 +1,6 @@
 // The exam window: attaching a file (counter, copy names, failures), showing a stored exam,
-// deleting one, the choosers' cancels and the magnifier over the modal window.
+// deleting one, the choosers' cancels, files that cannot be shown (damaged, protected, large,
+// a crashing metafile decoder) and the magnifier over the modal window.
 
 #include "db/dm2.h"
 #include "db/session.h"
@@ -11,7 +12,9 @@
 #include "platform/error.h"
 #include "platform/picture.h"
 #include "tests/support/fixture.h"
+#include "tests/support/pictures.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,7 +23,9 @@
 #include <QPdfDocument>
 #include <QPdfView>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -88,6 +93,18 @@ void makePdf(const QString& path, int pages) {
     }
 }
 
+// A copy of `source` protected by `password` (qpdf, AES-256); false when qpdf is missing or fails.
+bool protect(const QString& source, const QString& target, const QString& password) {
+    const QString qpdf = QStandardPaths::findExecutable("qpdf");
+    if (qpdf.isEmpty())
+        return false;
+    return QProcess::execute(qpdf, {"--encrypt", password, "dono", "256", "--", source, target}) ==
+           0;
+}
+
+const platform::MetafileDecoder metafileHelper{
+    QStringLiteral(CORVALEN_METAFILE_HELPER), {}, 10'000};
+
 } // namespace
 
 class TstExam : public QObject {
@@ -139,6 +156,7 @@ private slots:
         folder->openDataModule();
         choosers = std::make_unique<Choosers>();
         session().patient = {3, QStringLiteral("Ana")};
+        platform::setMetafileDecoder(metafileHelper);
         writeAll(counter(), "41\r\n");
         QVERIFY(recorder->shown().empty());
     }
@@ -474,6 +492,133 @@ private slots:
         QVERIFY(!next->isEnabled());
         click(prior);
         QCOMPARE(viewer->currentPage(), 1);
+    }
+
+    // A PDF that cannot be shown says why in the viewer instead of leaving it empty; the
+    // window goes on without an error box.
+    void pdfNotices_data() {
+        QTest::addColumn<QString>("make"); // how the stored file is made
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("damaged") << "damaged"
+                                 << "Não foi possível abrir o PDF.\n"
+                                    "O arquivo está danificado ou não é um PDF.";
+        QTest::newRow("missing") << "missing"
+                                 << "Não foi possível abrir o PDF.\nO arquivo não foi encontrado.";
+        QTest::newRow("no pages")
+            << "empty"
+            << "Este PDF não tem páginas.\nO arquivo não tem nada para mostrar.";
+        QTest::newRow("fine") << "fine"
+                              << "";
+    }
+    void pdfNotices() {
+        QFETCH(QString, make);
+        QFETCH(QString, notice);
+        const QString file = ex("42.pdf");
+        if (make == "damaged")
+            writeAll(file, "%PDF-1.4\nisto não é um PDF de verdade");
+        else if (make == "empty")
+            QCOMPARE(QProcess::execute(QStandardPaths::findExecutable("qpdf"), {"--empty", file}),
+                     0);
+        else if (make == "fine")
+            makePdf(file, 1);
+        auto form = openWindow(7, storeExam(file));
+        QCOMPARE(form->AcroPDF1->notice(), notice);
+        QCOMPARE(form->AcroPDF1->showsDocument(), notice.isEmpty());
+        QVERIFY(!form->AcroPDF1->asksPassword());
+        QVERIFY(recorder->shown().empty());
+        QVERIFY(form->isVisible());
+    }
+
+    // A protected PDF asks for its password in the viewer, asks again after a wrong one, opens
+    // with the right one, and the password ends up nowhere: not in the document, the box, the
+    // saved copy (still protected) or the row.
+    void passwordProtectedPdf() {
+        makePdf(source("plain.pdf"), 2);
+        QVERIFY2(protect(source("plain.pdf"), source("laudo.pdf"), "01021980"),
+                 "qpdf is needed (scripts/install-deps.sh installs it)");
+        auto form = openWindow(7, 0);
+        choosers->choose(source("laudo.pdf"));
+        click(form->SpeedButton2);
+        PdfViewer* viewer = form->AcroPDF1;
+        QVERIFY(viewer->asksPassword());
+        QCOMPARE(viewer->notice(), QStringLiteral("Este PDF é protegido por senha\n"
+                                                  "Digite a senha para abrir o documento."));
+        auto* password = viewer->findChild<QLineEdit*>("PdfPassword");
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+
+        // A wrong password, confirmed with Enter: asked again; the window takes no Enter.
+        password->setFocus();
+        QTest::keyClicks(password, "31121999");
+        QTest::keyClick(password, Qt::Key_Return);
+        QVERIFY(viewer->asksPassword());
+        QCOMPARE(viewer->notice(), QStringLiteral("Este PDF é protegido por senha\n"
+                                                  "Senha incorreta. Digite a senha novamente."));
+        QVERIFY(password->text().isEmpty());
+        QVERIFY(form->isVisible());
+        QVERIFY(recorder->shown().empty());
+
+        QTest::keyClicks(password, "01021980");
+        click(viewer->findChild<QPushButton*>("PdfOpen"));
+        QVERIFY(viewer->showsDocument());
+        QCOMPARE(viewer->document()->pageCount(), 2);
+        QVERIFY(viewer->document()->password().isEmpty());
+        QVERIFY(password->text().isEmpty());
+
+        click(form->BitBtn2);
+        QVERIFY2(recorder->shown().empty(), qPrintable(recorder->last()));
+        QCOMPARE(readAll(ex("42.pdf")), readAll(source("laudo.pdf")));
+        QCOMPARE(folder
+                     ->scalar("select count(*) from Exames where nome || descricao || arquivo "
+                              "like '%01021980%'")
+                     .toInt(),
+                 0);
+    }
+
+    // Pictures a clinic receives: a phone photo above 128 MB decoded shows, reduced; a PNG named
+    // .jpg shows; a metafile that crashes the decoder is an error box, and the window goes on
+    // to show the next file.
+    void realWorldPictures_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("crash");
+        QTest::addColumn<QString>("shows"); // "WxH", or the start of the error
+        QTest::newRow("48 MP photo")
+            << "foto.jpg" << test::jpegClaiming(QSize(8000, 6000)) << false << "4729x3547";
+        QImage png(30, 20, QImage::Format_RGB32);
+        png.fill(Qt::blue);
+        QByteArray pngBytes;
+        QBuffer buffer(&pngBytes);
+        buffer.open(QIODevice::WriteOnly);
+        png.save(&buffer, "PNG");
+        QTest::newRow("PNG named .jpg") << "print.jpg" << pngBytes << false << "30x20";
+        QTest::newRow("decoder crash")
+            << "grafico.wmf" << test::wmf(1000, 500, {test::wmfRectangle(10, 10, 900, 400)}) << true
+            << "Cannot open file \"%1\". The metafile decoder stopped unexpectedly.";
+    }
+    void realWorldPictures() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, crash);
+        QFETCH(QString, shows);
+        writeAll(source(name), bytes);
+        if (crash)
+            platform::setMetafileDecoder({metafileHelper.program, {"--test-crash"}, 10'000});
+        auto form = openWindow(7, 0);
+        choosers->choose(source(name));
+        click(form->SpeedButton1);
+        if (shows.startsWith("Cannot")) {
+            QCOMPARE(errors(), QStringList{shows.replace("%1", source(name))});
+            QVERIFY(form->Image1->pixmap().isNull());
+            platform::setMetafileDecoder(metafileHelper);
+            choosers->choose(source(name));
+            click(form->SpeedButton1);
+            QCOMPARE(errors().size(), 1);
+            QCOMPARE(form->Image1->pixmap().size(), QSize(72, 36));
+        } else {
+            QVERIFY2(recorder->shown().empty(), qPrintable(recorder->last()));
+            const QSize size = form->Image1->pixmap().size();
+            QCOMPARE(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), shows);
+        }
     }
 
     // The magnifier shown from the modal exam window must take the user's clicks.
