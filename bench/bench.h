@@ -71,5 +71,7 @@ int backupChild(int argc, char** argv);
 int restoreVerifyChild(int argc, char** argv);
 bool consultationBenchmark(const Scale& scale, const Options& options);
 int consultationChild(int argc, char** argv);
+bool picturesBenchmark(const Scale& scale, const Options& options);
+int picturesChild(int argc, char** argv);
 
 } // namespace corvalen::bench

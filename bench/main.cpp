@@ -20,6 +20,7 @@ namespace {
 struct NamedBenchmark {
     const char* name;
     Benchmark run;
+    bool perScale = true; // false: run once, on the first scale
 };
 const NamedBenchmark benchmarks[] = {
     {"startup", startupBenchmark},
@@ -27,6 +28,7 @@ const NamedBenchmark benchmarks[] = {
     {"reports", reportsBenchmark},
     {"backup", backupBenchmark},
     {"consultation", consultationBenchmark},
+    {"pictures", picturesBenchmark, false},
 };
 
 struct NamedChild {
@@ -43,6 +45,7 @@ const NamedChild children[] = {
     {"backup", backupChild},
     {"restore_verify", restoreVerifyChild},
     {"consultation", consultationChild},
+    {"pictures", picturesChild},
 };
 
 int usage(const QString& problem) {
@@ -97,8 +100,11 @@ int main(int argc, char** argv) {
     for (const NamedBenchmark& benchmark : benchmarks) {
         if (!wanted.isEmpty() && !wanted.contains(benchmark.name))
             continue;
-        for (const Scale& scale : scales)
+        for (const Scale& scale : scales) {
             ok = benchmark.run(scale, options) && ok;
+            if (!benchmark.perScale)
+                break;
+        }
     }
     return ok ? 0 : 1;
 }
