@@ -4,12 +4,12 @@
 // photo, which is decoded at a reduced size. Runs in a child process (the drawing needs a GUI
 // application), once: it depends on no clinic.
 
+#include "tests/support/pictures.h"
 #include "bench/bench.h"
 #include "metafile/metafile.h"
 #include "platform/error.h"
 #include "platform/picture.h"
 
-#include <QDataStream>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -23,91 +23,29 @@ namespace corvalen::bench {
 
 namespace {
 
-class Writer {
-public:
-    Writer() { stream_.setByteOrder(QDataStream::LittleEndian); }
-    template <typename T> Writer& operator<<(T value) {
-        stream_ << value;
-        return *this;
-    }
-    QByteArray bytes;
-
-private:
-    QDataStream stream_{&bytes, QIODevice::WriteOnly};
-};
-
-QByteArray wmfRecord(quint16 function, const QList<quint16>& words) {
-    Writer s;
-    s << quint32(3 + words.size()) << function;
-    for (quint16 w : words)
-        s << w;
-    return s.bytes;
-}
-
 // A laboratory chart as an office program writes it: a frame, 24 bars and 24 lines of text
-// with accents and symbols, 6 × 4 inches.
+// with accents and symbols, 6 × 4 inches; or the frame alone.
 QByteArray chartWmf(bool empty) {
-    QByteArray body;
+    QList<QByteArray> records{test::wmfRectangle(10, 10, 5990, 3990)};
     if (!empty) {
-        QList<quint16> font{quint16(-120), 0, 0, 0, 400, 0, 0, 0, 0};
-        QByteArray face("Arial");
-        face.resize(32, '\0');
-        for (int i = 0; i < 32; i += 2)
-            font << quint16(uchar(face[i]) | uchar(face[i + 1]) << 8);
-        body += wmfRecord(0x02FB, font) + wmfRecord(0x012D, {0});
+        records << test::wmfFont(120);
         for (int i = 0; i < 24; ++i) {
-            body += wmfRecord(0x041B, {3900, quint16(200 + i * 240 + 180), quint16(3900 - i * 120),
-                                       quint16(200 + i * 240)});
-            QByteArray text =
-                QStringLiteral("Glicose %1 mg/dL (p < 0,05) 37,5 °C µ").arg(i).toLatin1();
-            QList<quint16> words{quint16(text.size())};
-            if (text.size() % 2)
-                text += '\0';
-            for (int c = 0; c < text.size(); c += 2)
-                words << quint16(uchar(text[c]) | uchar(text[c + 1]) << 8);
-            words << quint16(150 + i * 150) << 100;
-            body += wmfRecord(0x0521, words);
+            records
+                << test::wmfRectangle(200 + i * 240, 3900 - i * 120, 380 + i * 240, 3900)
+                << test::wmfText(
+                       100, 150 + i * 150,
+                       QStringLiteral("Glicose %1 mg/dL (p < 0,05) 37,5 °C µ").arg(i).toLatin1());
         }
     }
-    body += wmfRecord(0x041B, {3990, 5990, 10, 10}); // the frame
-    body += wmfRecord(0, {});
-    const quint16 width = 6000, height = 4000, inch = 1000;
-    quint16 checksum = 0xCDD7 ^ 0x9AC6 ^ width ^ height ^ inch;
-    Writer s;
-    s << quint32(0x9AC6CDD7) << quint16(0) << qint16(0) << qint16(0) << qint16(width)
-      << qint16(height) << inch << quint32(0) << checksum;
-    s << quint16(1) << quint16(9) << quint16(0x0300) << quint32(9 + body.size() / 2) << quint16(1)
-      << quint32(64) << quint16(0);
-    return s.bytes + body;
+    return test::wmf(6000, 4000, records);
 }
 
-// The same kind of chart as an enhanced metafile, 1200 × 800 pixels: 24 ellipses and a frame.
+// The same kind of chart as an enhanced metafile, 1200 × 800 pixels: 24 ellipses.
 QByteArray chartEmf() {
-    QByteArray body;
-    for (int i = 0; i < 24; ++i) {
-        Writer r;
-        r << quint32(42) << quint32(24) << qint32(20 + i * 48) << qint32(700 - i * 25)
-          << qint32(60 + i * 48) << qint32(780);
-        body += r.bytes;
-    }
-    Writer frame;
-    frame << quint32(43) << quint32(24) << qint32(5) << qint32(5) << qint32(1195) << qint32(795);
-    body += frame.bytes;
-    const quint32 total = 88 + quint32(body.size()) + 20;
-    Writer s;
-    s << quint32(1) << quint32(88) << qint32(0) << qint32(0) << qint32(1199) << qint32(799);
-    s << qint32(0) << qint32(0) << qint32(31750) << qint32(21167);
-    s << quint32(0x464D4520) << quint32(0x10000) << total << quint32(27);
-    s << quint16(1) << quint16(0) << quint32(0) << quint32(0) << quint32(0);
-    s << qint32(1024) << qint32(768) << qint32(270) << qint32(203);
-    return s.bytes + body +
-           QByteArray::fromHex("0e000000140000000000000010000000"
-                               "14000000");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    QList<QByteArray> records;
+    for (int i = 0; i < 24; ++i)
+        records << test::emfEllipse(20 + i * 48, 700 - i * 25, 60 + i * 48, 780);
+    return test::emf(QSize(1200, 800), records);
 }
 
 // A phone photo of a paper exam: 8000 × 6000 pixels of shaded paper, text lines and noise, as
@@ -207,8 +145,8 @@ int picturesChild(int argc, char** argv) {
     const QByteArray wmf = chartWmf(false), emptyWmf = chartWmf(true), emf = chartEmf();
     const QString wmfPath = dir.filePath("grafico.wmf"), emptyPath = dir.filePath("vazio.wmf"),
                   emfPath = dir.filePath("grafico.emf"), photoPath = dir.filePath("foto.jpg");
-    if (!writeFile(wmfPath, wmf) || !writeFile(emptyPath, emptyWmf) || !writeFile(emfPath, emf) ||
-        !writePhoto(photoPath)) {
+    if (!test::writeFile(wmfPath, wmf) || !test::writeFile(emptyPath, emptyWmf) ||
+        !test::writeFile(emfPath, emf) || !writePhoto(photoPath)) {
         print({{"error", "cannot write the pictures"}});
         return 1;
     }

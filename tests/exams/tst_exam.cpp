@@ -14,7 +14,6 @@
 #include "tests/support/fixture.h"
 #include "tests/support/pictures.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -584,13 +583,8 @@ private slots:
         QTest::addColumn<QString>("shows"); // "WxH", or the start of the error
         QTest::newRow("48 MP photo")
             << "foto.jpg" << test::jpegClaiming(QSize(8000, 6000)) << false << "4729x3547";
-        QImage png(30, 20, QImage::Format_RGB32);
-        png.fill(Qt::blue);
-        QByteArray pngBytes;
-        QBuffer buffer(&pngBytes);
-        buffer.open(QIODevice::WriteOnly);
-        png.save(&buffer, "PNG");
-        QTest::newRow("PNG named .jpg") << "print.jpg" << pngBytes << false << "30x20";
+        QTest::newRow("PNG named .jpg")
+            << "print.jpg" << test::encoded(QSize(30, 20), Qt::blue, "PNG") << false << "30x20";
         QTest::newRow("decoder crash")
             << "grafico.wmf" << test::wmf(1000, 500, {test::wmfRectangle(10, 10, 900, 400)}) << true
             << "Cannot open file \"%1\". The metafile decoder stopped unexpectedly.";

@@ -7,7 +7,6 @@
 #include "platform/picture.h"
 #include "tests/support/pictures.h"
 
-#include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,16 +16,6 @@ namespace {
 
 const platform::MetafileDecoder helper{
     QStringLiteral(CORVALEN_METAFILE_HELPER), {}, metafile::timeLimitMs};
-
-QByteArray encoded(QSize size, QColor colour, const char* format) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 QByteArray wmfRectangle() {
     return test::wmf(1000, 500, {test::wmfRectangle(100, 100, 900, 400)});
@@ -81,17 +70,19 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QSize>("size");
         const QSize small(40, 30);
-        QTest::newRow("jpg") << write("a.jpg", encoded(small, Qt::red, "JPEG")) << small;
-        QTest::newRow("JPG") << write("b.JPG", encoded(small, Qt::red, "JPEG")) << small;
-        QTest::newRow("jpeg") << write("c.jpeg", encoded(small, Qt::red, "JPEG")) << small;
-        QTest::newRow("bmp") << write("d.bmp", encoded(small, Qt::red, "BMP")) << small;
-        QTest::newRow("ico") << write("e.ico", encoded(small, Qt::red, "ICO")) << small;
+        QTest::newRow("jpg") << write("a.jpg", test::encoded(small, Qt::red, "JPEG")) << small;
+        QTest::newRow("JPG") << write("b.JPG", test::encoded(small, Qt::red, "JPEG")) << small;
+        QTest::newRow("jpeg") << write("c.jpeg", test::encoded(small, Qt::red, "JPEG")) << small;
+        QTest::newRow("bmp") << write("d.bmp", test::encoded(small, Qt::red, "BMP")) << small;
+        QTest::newRow("ico") << write("e.ico", test::encoded(small, Qt::red, "ICO")) << small;
         QTest::newRow("emf") << write("f.emf", emfEllipse()) << QSize(99, 49);
         QTest::newRow("WMF") << write("g.WMF", wmfRectangle()) << QSize(72, 36);
-        QTest::newRow("PNG named .jpg") << write("h.jpg", encoded(small, Qt::red, "PNG")) << small;
+        QTest::newRow("PNG named .jpg")
+            << write("h.jpg", test::encoded(small, Qt::red, "PNG")) << small;
         QTest::newRow("JPEG named .bmp")
-            << write("i.bmp", encoded(small, Qt::red, "JPEG")) << small;
-        QTest::newRow("BMP named .ico") << write("j.ico", encoded(small, Qt::red, "BMP")) << small;
+            << write("i.bmp", test::encoded(small, Qt::red, "JPEG")) << small;
+        QTest::newRow("BMP named .ico")
+            << write("j.ico", test::encoded(small, Qt::red, "BMP")) << small;
         QTest::newRow("EMF named .wmf") << write("k.wmf", emfEllipse()) << QSize(99, 49);
         QTest::newRow("WMF named .jpg") << write("l.jpg", wmfRectangle()) << QSize(72, 36);
     }

@@ -25,13 +25,7 @@ private:
 };
 
 QByteArray smallJpeg() {
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG");
-    return bytes;
+    return encoded(QSize(64, 48), Qt::darkGreen, "JPEG");
 }
 
 // The offset of the baseline frame header's precision byte (after FF C0 and the length).
@@ -124,6 +118,16 @@ QByteArray emfEllipse(int left, int top, int right, int bottom) {
     s << quint32(42) << quint32(24) << qint32(left) << qint32(top) << qint32(right)
       << qint32(bottom);
     return s.bytes;
+}
+
+QByteArray encoded(QSize size, QColor colour, const char* format) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }
 
 QByteArray jpegClaiming(QSize size) {

@@ -3,6 +3,7 @@
 // their few bytes do not hold.
 
 #include <QByteArray>
+#include <QColor>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -28,7 +29,10 @@ QByteArray wmfText(int x, int y, const QByteArray& windows1252);
 QByteArray emf(QSize size, const QList<QByteArray>& records = {});
 QByteArray emfEllipse(int left, int top, int right, int bottom);
 
-// ---- JPEG ------------------------------------------------------------------------------------
+// ---- Raster pictures -------------------------------------------------------------------------
+
+// A picture of `size` filled with `colour`, in the format given ("JPEG", "PNG", "BMP", "ICO").
+QByteArray encoded(QSize size, QColor colour, const char* format);
 
 // A small JPEG whose frame header claims `size`: a few kilobytes that decode to `size`.
 QByteArray jpegClaiming(QSize size);
