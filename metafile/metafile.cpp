@@ -1,7 +1,6 @@
 #include "metafile/metafile.h"
 
 #include <QPainter>
-#include <QStringDecoder>
 #include <QSvgRenderer>
 
 #include <cstdlib>
@@ -42,13 +41,20 @@ struct TextDrawer {
     void (*original)(wmfAPI*, wmfDrawText_t*) = nullptr;
 };
 
+// Windows-1252 is Latin-1 but for 0x80 to 0x9F, which hold typographic marks; the five codes
+// it leaves undefined stay as they are.
+QChar fromWindows1252(uchar byte) {
+    static constexpr char16_t marks[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    return byte >= 0x80 && byte < 0xA0 ? QChar(marks[byte - 0x80]) : QChar(byte);
+}
+
 QByteArray xmlText(const char* windowsText) {
-    const QByteArray raw(windowsText);
-    QStringDecoder decoder("windows-1252");
-    const QString text = decoder.isValid() ? decoder.decode(raw) : QString::fromLatin1(raw);
     QString escaped;
-    escaped.reserve(text.size());
-    for (const QChar c : text) {
+    for (const char* byte = windowsText; *byte; ++byte) {
+        const QChar c = fromWindows1252(uchar(*byte));
         if (c == u'&')
             escaped += QStringLiteral("&amp;");
         else if (c == u'<')
