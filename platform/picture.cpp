@@ -225,8 +225,10 @@ QImage loadPicture(const QString& path) {
     Content content = metafileContent(file.peek(64));
     QByteArray format;
     if (content == Content::Unknown) {
+        // Drawings (SVG) are not taken for pictures: like metafiles, they could keep the
+        // program busy without limit.
         format = QImageReader::imageFormat(&file);
-        if (!format.isEmpty())
+        if (!format.isEmpty() && !format.startsWith("svg"))
             content = Content::Raster;
     }
     file.close();

@@ -4,7 +4,8 @@
 // A file's extension, compared without regard to case, decides whether it is a picture at all:
 // JPEG ("jpg", "jpeg"), bitmap ("bmp"), icon ("ico"), enhanced metafile ("emf") or metafile
 // ("wmf"); the open-picture dialog lists those. Its content decides how it is decoded, so a
-// PNG named .jpg or a JPEG named .bmp opens as what it is.
+// PNG named .jpg or a JPEG named .bmp opens as what it is (an SVG drawing does not: it is
+// refused by the decoder its extension names).
 //
 // Photos and scans larger than 4096 × 4096 pixels in area are decoded at a reduced size with
 // their proportions kept (a 48-megapixel phone photo comes back about 4730 × 3550), so that

@@ -146,6 +146,12 @@ private slots:
         QTest::newRow("12-bit JPEG")
             << write("12bits.jpg", test::jpeg12Bit())
             << "Cannot open file \"%1\". Invalid image data (Unsupported JPEG data precision 12)";
+        QTest::newRow("SVG named .jpg")
+            << write("desenho.jpg",
+                     "<?xml version=\"1.0\"?><svg xmlns=\"http://www.w3.org/2000/svg\" "
+                     "width=\"10\" height=\"10\"><rect width=\"5\" height=\"5\"/></svg>")
+            << "Cannot open file \"%1\". Invalid image data (Not a JPEG file: starts with 0x3c "
+               "0x3f)";
         QTest::newRow("EMF of text")
             << write("quebrado.emf", "nada") << "Cannot open file \"%1\". Metafile is not valid";
         QTest::newRow("EMF without drawing")
