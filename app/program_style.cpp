@@ -5,7 +5,6 @@
 #include <QPixmapCache>
 #include <QStyleOption>
 #include <cmath>
-#include <memory>
 
 namespace corvalen {
 
@@ -38,13 +37,20 @@ void ProgramStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
         frame = QPixmap((QSizeF(option->rect.size()) * ratio).toSize());
         frame.setDevicePixelRatio(ratio);
         frame.fill(Qt::transparent);
-        std::unique_ptr<QStyleOption> origin(
-            option->type == QStyleOption::SO_Frame
-                ? new QStyleOptionFrame(*static_cast<const QStyleOptionFrame*>(option))
-                : new QStyleOption(*option));
+        // A copy of the option, of its own kind, placed at the picture's origin. QStyleOption
+        // has no virtual destructor: the copies live here, not behind a base-class pointer.
+        QStyleOptionFrame frameCopy;
+        QStyleOption plainCopy;
+        QStyleOption* origin = &plainCopy;
+        if (option->type == QStyleOption::SO_Frame) {
+            frameCopy = *static_cast<const QStyleOptionFrame*>(option);
+            origin = &frameCopy;
+        } else {
+            plainCopy = *option;
+        }
         origin->rect = QRect(QPoint(0, 0), option->rect.size());
         QPainter onFrame(&frame);
-        QProxyStyle::drawPrimitive(element, origin.get(), &onFrame, widget);
+        QProxyStyle::drawPrimitive(element, origin, &onFrame, widget);
         onFrame.end();
         QPixmapCache::insert(key, frame);
     }
