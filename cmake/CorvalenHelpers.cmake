@@ -21,8 +21,15 @@ function(corvalen_test name)
     target_link_libraries(${name} PRIVATE Qt6::Test corvalen_testgui ${ARG_LIBS})
     corvalen_warnings(${name})
     add_test(NAME ${name} COMMAND ${name})
+    set(environment "QT_QPA_PLATFORM=offscreen")
+    if(CORVALEN_SANITIZE)
+        list(APPEND environment
+            "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
+            "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+            "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/sanitizer-leaks.supp:print_suppressions=0")
+    endif()
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+        ENVIRONMENT "${environment}"
         TIMEOUT 300)
 endfunction()
 
