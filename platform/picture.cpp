@@ -9,8 +9,8 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QtEndian>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -38,8 +38,11 @@ Error cannotOpen(const QString& path, const QString& reason) {
 enum class Content { Emf, Wmf, Raster, Unknown };
 
 Content metafileContent(const QByteArray& head) {
-    const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(head.constData() + at); };
-    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(head.constData() + at); };
+    // The first bytes, zero beyond the file's end.
+    std::array<uchar, 44> bytes{};
+    memcpy(bytes.data(), head.constData(), size_t(qMin(head.size(), qsizetype(bytes.size()))));
+    const auto u16 = [&](size_t at) { return quint16(bytes[at] | bytes[at + 1] << 8); };
+    const auto u32 = [&](size_t at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
     // An enhanced metafile starts with its header record, whose signature is " EMF".
     if (head.size() >= 44 && u32(0) == 1 && u32(40) == 0x464D4520)
         return Content::Emf;
@@ -222,7 +225,7 @@ QImage loadPicture(const QString& path) {
 
     // The content decides; the extension only when the content is not recognised, so that the
     // error comes from the decoder the user expects.
-    Content content = metafileContent(file.peek(64));
+    Content content = metafileContent(file.peek(44));
     QByteArray format;
     if (content == Content::Unknown) {
         // Drawings (SVG) are not taken for pictures: like metafiles, they could keep the
