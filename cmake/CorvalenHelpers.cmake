@@ -13,6 +13,18 @@ function(corvalen_library name)
     corvalen_warnings(${name})
 endfunction()
 
+# The sanitizers' options for a test of a CORVALEN_SANITIZE build, none otherwise.
+function(corvalen_sanitizer_environment out)
+    set(environment "")
+    if(CORVALEN_SANITIZE)
+        list(APPEND environment
+            "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
+            "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+            "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/sanitizer-leaks.supp:print_suppressions=0")
+    endif()
+    set(${out} ${environment} PARENT_SCOPE)
+endfunction()
+
 # corvalen_test(tst_name SOURCES ... LIBS ...): a Qt Test executable run by ctest on the
 # offscreen platform, so it needs no display.
 function(corvalen_test name)
@@ -21,13 +33,8 @@ function(corvalen_test name)
     target_link_libraries(${name} PRIVATE Qt6::Test corvalen_testgui ${ARG_LIBS})
     corvalen_warnings(${name})
     add_test(NAME ${name} COMMAND ${name})
-    set(environment "QT_QPA_PLATFORM=offscreen")
-    if(CORVALEN_SANITIZE)
-        list(APPEND environment
-            "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
-            "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
-            "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/sanitizer-leaks.supp:print_suppressions=0")
-    endif()
+    corvalen_sanitizer_environment(environment)
+    list(APPEND environment "QT_QPA_PLATFORM=offscreen")
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "${environment}"
         TIMEOUT 300)
@@ -69,5 +76,7 @@ endfunction()
 function(corvalen_screen_reader_test name)
     add_test(NAME ${name}_screen_reader
              COMMAND ${PROJECT_SOURCE_DIR}/tests/screen_reader_run.sh $<TARGET_FILE:${name}>)
-    set_tests_properties(${name}_screen_reader PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
+    corvalen_sanitizer_environment(environment)
+    set_tests_properties(${name}_screen_reader PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600
+                                                          ENVIRONMENT "${environment}")
 endfunction()
