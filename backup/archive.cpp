@@ -10,6 +10,7 @@
 #include <cstring>
 #include <deque>
 #include <future>
+#include <memory>
 #include <numeric>
 #include <thread>
 #include <zip.h>
@@ -283,7 +284,10 @@ ArchiveReader::~ArchiveReader() {
 void ArchiveReader::read(int index, const std::function<void(const char*, qint64)>& sink,
                          const Progress& progress) {
     const EntryInfo& entry = entries_.at(size_t(index));
-    zip_file_t* file = zip_fopen_index(archive_, zip_uint64_t(index), 0);
+    // Closed on every way out, also when the sink or the progress throws.
+    const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> opened(
+        zip_fopen_index(archive_, zip_uint64_t(index), 0), zip_fclose);
+    zip_file_t* file = opened.get();
     if (!file)
         throw archiveError(reasonOf(zip_get_error(archive_), false));
     QByteArray piece(pieceSize, Qt::Uninitialized);
@@ -298,7 +302,6 @@ void ArchiveReader::read(int index, const std::function<void(const char*, qint64
             progress(double(total) / double(entry.size));
     }
     const QString failure = n < 0 ? reasonOf(zip_file_get_error(file), false) : QString();
-    zip_fclose(file);
     if (!failure.isEmpty())
         throw archiveError(QStringLiteral("%1: %2").arg(entry.name, failure));
     if (total != entry.size)
