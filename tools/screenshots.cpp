@@ -6,6 +6,7 @@
 #include "app/login.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "db/dm2.h"
 #include "platform/messages.h"
 #include "platform/sharing.h"
 #include "tools/screenshot_windows.h"
@@ -38,6 +39,13 @@ int main(int argc, char** argv) {
     });
 
     createWindows();
+    // Every window reads the demo clinic: without its database there is nothing to render.
+    if (!Dm2->ADOConnection1->connected()) {
+        err << "sem banco de dados em " << Dm2->ADOConnection1->filePath()
+            << " (defina CORVALEN_COMMON_APPDATA com a pasta de uma clínica de demonstração)\n";
+        destroyWindows();
+        return 1;
+    }
     int written = 0;
     for (const auto& window : screenshotWindows()) {
         QWidget* w = window.create();
