@@ -27,14 +27,12 @@ void ignoreQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 // Texts in Tahoma, the usual face of Windows charts, are drawn with the metric clone the
 // program's windows use (Debian's fonts-wine keeps it outside fontconfig's folders). Only for
-// documents with texts: the font database costs time to set up.
+// documents with texts: the font database costs time to set up. Only the regular face, as in
+// the program: the clone's bold face draws strokes of regular weight.
 void addTahomaFor(const QByteArray& svg) {
-    if (!svg.contains("<text"))
-        return;
-    for (const char* file :
-         {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
-        if (QFile::exists(QString::fromLatin1(file)))
-            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+    const QString regular = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+    if (svg.contains("<text") && QFile::exists(regular))
+        QFontDatabase::addApplicationFont(regular);
 }
 
 // Bounds the helper itself: it dies a little after the program has given up on it, even if

@@ -22,11 +22,10 @@ namespace corvalen {
 QFont programFont(int pointSize, bool bold) {
     static const QString family = [] {
         // Debian's fonts-wine ships a metric clone of Tahoma outside fontconfig's folders.
-        if (!QFontDatabase::families().contains("Tahoma")) {
-            for (const char* file :
-                 {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
-                QFontDatabase::addApplicationFont(QString::fromLatin1(file));
-        }
+        // Only its regular face: the bold one draws strokes of regular weight, so bold labels
+        // would not look bold; without it Qt emboldens the regular face itself.
+        if (!QFontDatabase::families().contains("Tahoma"))
+            QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
         return QFontDatabase::families().contains("Tahoma") ? QStringLiteral("Tahoma")
                                                             : QStringLiteral("DejaVu Sans");
     }();
