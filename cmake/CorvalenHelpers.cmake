@@ -40,6 +40,18 @@ function(corvalen_test name)
         TIMEOUT 300)
 endfunction()
 
+# corvalen_on_server(tst_name): runs a test that touches the database a second time, as
+# tst_name_postgres, on the run's private PostgreSQL server (tests/support/server.h).
+function(corvalen_on_server name)
+    add_test(NAME ${name}_postgres COMMAND ${name})
+    corvalen_sanitizer_environment(environment)
+    list(APPEND environment "QT_QPA_PLATFORM=offscreen" "CORVALEN_TEST_ENGINE=postgres")
+    set_tests_properties(${name}_postgres PROPERTIES
+        ENVIRONMENT "${environment}"
+        FIXTURES_REQUIRED test_server
+        TIMEOUT 300)
+endfunction()
+
 # corvalen_pkg(PREFIX module): an imported target PkgConfig::PREFIX whose link line is the one
 # the library's own pkg-config file declares. pkg-config lists the libraries of its
 # dependencies too; when one of them is not installed, CMake would pass a bare -lname and the

@@ -2,6 +2,8 @@
 
 #include "db/engine.h"
 
+#include <QFileInfo>
+
 namespace corvalen::db {
 
 Connection::Connection(const QString& name, QObject* parent) : QObject(parent), qtName_(name) {
@@ -35,8 +37,18 @@ QString Connection::filePath() const {
 }
 
 void Connection::open() {
+    // A data folder with servidor.cfg works on the server it names instead of med.mdb.
+    const auto server = engine::serverSettings(QFileInfo(filePath()).absolutePath());
+    const QString driver = server ? engine::serverDriverName() : engine::driverName();
+    if (QSqlDatabase::database(qtName_, false).driverName() != driver) {
+        QSqlDatabase::removeDatabase(qtName_);
+        QSqlDatabase::addDatabase(driver, qtName_);
+    }
     QSqlDatabase db = QSqlDatabase::database(qtName_, false);
-    engine::open(db, filePath());
+    if (server)
+        engine::openServer(db, server->connection);
+    else
+        engine::open(db, filePath());
 }
 
 void Connection::close() {

@@ -1,6 +1,8 @@
 #pragma once
-// The program's one connection to med.mdb (ADOConnection1). It keeps the connection text the
-// data module builds; the engine reads only the file path out of it ("Data Source=...;").
+// The program's one connection to the clinic's database (ADOConnection1). It keeps the
+// connection text the data module builds; the engine reads only the file path out of it
+// ("Data Source=...;"), and works on the server that servidor.cfg beside that file names,
+// when there is one.
 
 #include <QObject>
 #include <QSqlDatabase>

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDatabase>
 
 namespace corvalen::db {
 
@@ -15,27 +16,66 @@ PreparedAccount initialAdministrator() {
     return {"admin", "admin"};
 }
 
-void prepareDataFolder(const QString& dataFolder, const QString& logoPath) {
-    const QString database = platform::joinPath(dataFolder, "med.mdb");
-    const QString counter = platform::joinPath(dataFolder, "cont.cfg");
-    for (const QString& existing : {database, counter}) {
+namespace {
+
+void refuseExisting(const QStringList& files) {
+    for (const QString& existing : files) {
         if (QFileInfo::exists(existing))
             throw Error("EPrepare",
                         QStringLiteral("%1 já existe; nada foi alterado.").arg(existing));
     }
-    if (!QDir().mkpath(platform::joinPath(dataFolder, "ex")))
-        throw Error("EPrepare",
-                    QStringLiteral("Não foi possível criar a pasta %1.").arg(dataFolder));
+}
 
+void makeFolder(const QString& folder) {
+    if (!QDir().mkpath(platform::joinPath(folder, "ex")))
+        throw Error("EPrepare", QStringLiteral("Não foi possível criar a pasta %1.").arg(folder));
+}
+
+// The administrator and the clinic's row of a new database.
+QStringList firstRows() {
     const PreparedAccount admin = initialAdministrator();
-    QStringList statements = schemaStatements();
-    statements << QStringLiteral("INSERT INTO Usuarios (nome, senha, nivel, medico) "
-                                 "VALUES ('%1', '%2', 1, 'Administrador')")
-                      .arg(admin.login, admin.password)
-               << QStringLiteral("INSERT INTO Clinica (nome) VALUES ('Clínica')");
-    engine::createDatabase(database, statements);
-    platform::writeLine(platform::joinPath(dataFolder, "logo.cfg"), logoPath);
-    platform::writeLine(counter, "0");
+    return {QStringLiteral("INSERT INTO Usuarios (nome, senha, nivel, medico) "
+                           "VALUES ('%1', '%2', 1, 'Administrador')")
+                .arg(admin.login, admin.password),
+            QStringLiteral("INSERT INTO Clinica (nome) VALUES ('Clínica')")};
+}
+
+void writeFiles(const QString& folder, const QString& logoPath) {
+    platform::writeLine(platform::joinPath(folder, "logo.cfg"), logoPath);
+    platform::writeLine(platform::joinPath(folder, "cont.cfg"), "0");
+}
+
+} // namespace
+
+void prepareDataFolder(const QString& dataFolder, const QString& logoPath) {
+    const QString database = platform::joinPath(dataFolder, "med.mdb");
+    refuseExisting({database, platform::joinPath(dataFolder, "cont.cfg")});
+    makeFolder(dataFolder);
+    engine::createDatabase(database, schemaStatements() + firstRows());
+    writeFiles(dataFolder, logoPath);
+}
+
+void prepareServerDataFolder(const QString& dataFolder, const QString& logoPath,
+                             const QString& connection, const QString& sharedFolder) {
+    const QString files = sharedFolder.isEmpty() ? dataFolder : sharedFolder;
+    refuseExisting({engine::serverSettingsFile(dataFolder),
+                    platform::joinPath(dataFolder, "med.mdb"),
+                    platform::joinPath(files, "cont.cfg")});
+    makeFolder(dataFolder);
+    makeFolder(files);
+    {
+        const QString name = QStringLiteral("corvalen-prepare");
+        struct Remove {
+            QString name;
+            ~Remove() { QSqlDatabase::removeDatabase(name); }
+        } remove{name};
+        QSqlDatabase db = QSqlDatabase::addDatabase(engine::serverDriverName(), name);
+        engine::openServer(db, connection);
+        engine::createServerDatabase(db, firstRows());
+        db.close();
+    }
+    writeFiles(files, logoPath);
+    engine::writeServerSettings(dataFolder, {connection, sharedFolder});
 }
 
 } // namespace corvalen::db

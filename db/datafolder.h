@@ -19,4 +19,13 @@ PreparedAccount initialAdministrator();
 // med.mdb or cont.cfg already exists there (raises an Error with a Portuguese text).
 void prepareDataFolder(const QString& dataFolder, const QString& logoPath);
 
+// Prepares dataFolder for a clinic whose database is on a server: the tables, the administrator
+// and the clinic's row on the empty server database that `connection` names, servidor.cfg
+// naming it and the shared folder, and ex/, logo.cfg and cont.cfg in the shared folder (the data
+// folder itself when sharedFolder is empty). Refuses, changing nothing, when the data folder
+// already holds servidor.cfg or med.mdb, cont.cfg already exists, or the server database
+// already has tables.
+void prepareServerDataFolder(const QString& dataFolder, const QString& logoPath,
+                             const QString& connection, const QString& sharedFolder = {});
+
 } // namespace corvalen::db

@@ -374,14 +374,15 @@ void Dataset::resetRows(const std::function<void()>& change) {
 }
 
 QSqlQuery Dataset::runStatement() {
-    QSqlQuery query(database());
+    QSqlDatabase db = database();
+    QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(statementText()))
-        throw engine::statementError(query.lastError());
+    if (!query.prepare(engine::runnableStatement(db, statementText())))
+        throw engine::statementError(query);
     for (const auto& [name, value] : binds_)
         query.bindValue(':' + name, value);
     if (!query.exec())
-        throw engine::statementError(query.lastError());
+        throw engine::statementError(query);
     return query;
 }
 
@@ -400,7 +401,7 @@ std::vector<Dataset::Row> Dataset::fetchAll() {
         rows.push_back(readRow(query));
     // A step that fails ends the rows as the last one does: only the error tells them apart.
     if (query.lastError().isValid())
-        throw engine::statementError(query.lastError());
+        throw engine::statementError(query);
     return rows;
 }
 
@@ -451,7 +452,7 @@ const Dataset::Row* Dataset::head() {
             while (first.size() < 2 && query.next())
                 first.push_back(readRow(query));
             if (query.lastError().isValid())
-                throw engine::statementError(query.lastError());
+                throw engine::statementError(query);
         } catch (...) {
             readFailed();
             throw;

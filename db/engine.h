@@ -1,10 +1,14 @@
 #pragma once
-// Everything specific to the database engine (SQLite through Qt Sql's QSQLITE driver):
-// opening a file without ever creating it, the write-ahead log and busy timeout that let two
-// copies of the program share one file, the Brazilian-Portuguese text comparison, the
-// description of a statement's columns, the mapping of column and parameter types, how an
-// optimistic update compares values and learns a new row's key, how a busy database is told
-// apart, and the online backup. A server engine would replace this file and nothing else.
+// Everything specific to the database engine: opening the clinic's database, the
+// Brazilian-Portuguese text comparison, the description of a statement's columns, the mapping
+// of column and parameter types, how an optimistic update compares values and learns a new
+// row's key, how a busy database or a lost connection is told apart, and the backup.
+//
+// Two engines stand behind these functions: SQLite (engine_sqlite.cpp, Qt Sql's QSQLITE
+// driver), for med.mdb in the data folder, with the write-ahead log and busy timeout that let
+// two copies of the program share one file; and a PostgreSQL server (engine_postgres.cpp,
+// QPSQL) for a clinic whose data folder holds servidor.cfg. Functions given a connection or a
+// statement answer for that connection's engine.
 
 #include "platform/error.h"
 
@@ -14,6 +18,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace corvalen::db {
@@ -31,7 +36,32 @@ struct ColumnInfo {
 
 namespace engine {
 
-QString driverName();
+QString driverName();       // SQLite's
+QString serverDriverName(); // the server's
+
+// Whether a connection works on the database server rather than on an SQLite file.
+bool isServer(const QSqlDatabase& db);
+
+// servidor.cfg in a data folder: the first line is the server's libpq connection string
+// ("host=... dbname=... user=...", the password in libpq's own password file, never here); the
+// second, optional, the folder every workstation reaches under the same path that holds the
+// exam copies, cont.cfg and logo.cfg (empty: the data folder itself).
+struct ServerSettings {
+    QString connection;
+    QString sharedFolder;
+};
+QString serverSettingsFile(const QString& dataFolder);
+// Empty when the data folder has no servidor.cfg (the clinic works on med.mdb).
+std::optional<ServerSettings> serverSettings(const QString& dataFolder);
+void writeServerSettings(const QString& dataFolder, const ServerSettings& settings);
+
+// Opens the server named by a connection string on a connection made with serverDriverName().
+// Raises an EOleException-kind error with the server's reason when it cannot be reached.
+void openServer(QSqlDatabase& db, const QString& connection);
+
+// Creates the program's tables on an empty server database and applies statements to it, in
+// one transaction. Refuses, changing nothing, a database that already has tables.
+void createServerDatabase(QSqlDatabase& db, const QStringList& statements);
 
 // Opens an existing database file for reading and writing. Never creates a file: a missing
 // file, or one that is not a database, raises an EOleException-kind error with a clear text.
@@ -46,7 +76,7 @@ bool canRead(const QString& filePath);
 // statements to it.
 void createDatabase(const QString& filePath, const QStringList& statements);
 
-// Registers the program's text comparison on an open connection.
+// Registers the program's text comparison on an open SQLite connection.
 void registerCollation(QSqlDatabase& db);
 
 // Compares two texts as the engine compares them (case ignored, accents sorted beside their
@@ -76,15 +106,40 @@ QVariant parameterToStorage(FieldType compared, const QVariant& value);
 // The condition of an optimistic update or delete that the column still holds the value bound
 // to the one placeholder it contains: a null matches a null, and text is compared exactly
 // (letter case and accents included, whatever the column's comparison).
-QString sameValueCondition(const QString& column, FieldType type);
+QString sameValueCondition(const QSqlDatabase& db, const QString& column, FieldType type);
 
-// The key the database gave the row that an executed INSERT added.
-QVariant insertedKey(const QSqlQuery& insert);
+// What follows an INSERT into table so that insertedKey() can read the new row's key (empty
+// when the engine needs nothing).
+QString insertSuffix(QSqlDatabase& db, const QString& table);
+
+// The statement as the engine runs it. SQLite returns the rows of one table without an order
+// in their key's order, and the lists rely on it; the server returns them as they lie on disk
+// (a changed row moves to the end), so it is given that order explicitly.
+QString runnableStatement(QSqlDatabase& db, const QString& sql);
+
+// After rows were written with their keys given (a copy, a fixture), makes the engine give new
+// rows keys above them, as SQLite does by itself.
+void synchronizeKeys(QSqlDatabase& db);
+
+// The key the database gave the row that an executed INSERT added; null for a table without
+// a key.
+QVariant insertedKey(QSqlQuery& insert);
 
 // The program's error for a statement the engine refused. A database that another workstation
-// holds for longer than the engine waits gives a message that names the cause; other refusals
-// carry the engine's own text.
-Error statementError(const QSqlError& error);
+// holds for longer than the engine waits, and a server connection that was lost, give a
+// message that names the cause (a lost connection is made again for the next statement);
+// other refusals carry the engine's own text.
+Error statementError(const QSqlQuery& query);
+
+// The row counts of the five tables, in schemaTables() order.
+std::vector<qint64> tableCounts(QSqlDatabase& db);
+
+// Copies an SQLite database file (the program's schema) into the empty server database of an
+// open server connection, in one transaction: the tables, every row with its key, new keys
+// continuing above the copied ones, and the counts checked against the file's. Refuses, changing
+// nothing, a server database that already has tables; on any failure nothing is kept. Returns
+// the counts copied.
+std::vector<qint64> copyIntoServer(const QString& databaseFile, QSqlDatabase& server);
 
 // SQL for a date literal, used where the windows write a fixed date into a statement.
 QString dateLiteral(int year, int month, int day);
@@ -93,9 +148,10 @@ QString dateLiteral(int year, int month, int day);
 using BackupProgress = std::function<void(qint64 done, qint64 total)>;
 
 // Writes a consistent, complete copy of the database the open connection works on, as it stands
-// when the copy begins, into the new SQLite file destinationFile (the online backup): what is
-// still in the write-ahead log is included, other connections may go on writing meanwhile, and
-// the copy opens later as an ordinary database without a log beside it. Refuses an existing
+// when the copy begins, into the new SQLite file destinationFile: for SQLite the online backup
+// (what is still in the write-ahead log is included), for the server one repeatable-read
+// snapshot copied table by table. Other connections may go on writing meanwhile, and the copy
+// opens later as an ordinary database without a log beside it. Refuses an existing
 // destination, leaving it untouched; leaves nothing behind when it fails. Raises an Error whose
 // message is a short Portuguese reason.
 void backup(QSqlDatabase& db, const QString& destinationFile, const BackupProgress& progress = {});

@@ -1,6 +1,7 @@
 #include "db/engine.h"
 
 #include "db/database_file.h"
+#include "db/engine_postgres.h"
 
 #include "platform/error.h"
 
@@ -241,6 +242,8 @@ void createDatabase(const QString& filePath, const QStringList& statements) {
 }
 
 std::vector<ColumnInfo> describe(QSqlDatabase& db, const QString& sql) {
+    if (isServer(db))
+        return postgres::describe(db, sql);
     sqlite3* h = handleOf(db);
     sqlite3_stmt* stmt = nullptr;
     const QByteArray text = sql.toUtf8();
@@ -431,6 +434,8 @@ int recordRead(void* reads, int action, const char* table, const char* column, c
 
 std::vector<FieldType> parameterTypes(QSqlDatabase& db, const QString& sql,
                                       const QStringList& names) {
+    if (isServer(db))
+        return postgres::parameterTypes(db, sql, names);
     std::vector<FieldType> types(size_t(names.size()), FieldType::Unknown);
     if (names.isEmpty())
         return types;
@@ -517,7 +522,9 @@ QVariant parameterToStorage(FieldType compared, const QVariant& value) {
     }
 }
 
-QString sameValueCondition(const QString& column, FieldType type) {
+QString sameValueCondition(const QSqlDatabase& db, const QString& column, FieldType type) {
+    if (isServer(db))
+        return postgres::sameValueCondition(column, type);
     switch (type) {
     case FieldType::String:
     case FieldType::Memo:
@@ -537,11 +544,29 @@ QString sameValueCondition(const QString& column, FieldType type) {
     }
 }
 
-QVariant insertedKey(const QSqlQuery& insert) {
+QString insertSuffix(QSqlDatabase& db, const QString& table) {
+    return isServer(db) ? postgres::insertSuffix(db, table) : QString();
+}
+
+QString runnableStatement(QSqlDatabase& db, const QString& sql) {
+    return isServer(db) ? postgres::runnableStatement(db, sql) : sql;
+}
+
+void synchronizeKeys(QSqlDatabase& db) {
+    if (isServer(db))
+        postgres::synchronizeKeys(db);
+}
+
+QVariant insertedKey(QSqlQuery& insert) {
+    if (postgres::handleOf(insert.driver()))
+        return postgres::insertedKey(insert);
     return insert.lastInsertId();
 }
 
-Error statementError(const QSqlError& error) {
+Error statementError(const QSqlQuery& query) {
+    if (postgres::handleOf(query.driver()))
+        return postgres::statementError(query);
+    const QSqlError error = query.lastError();
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric) & 0xff;
     // Another connection holds the write lock (or, rarely, a read that a write must wait for)
@@ -557,6 +582,8 @@ QString dateLiteral(int year, int month, int day) {
 }
 
 void backup(QSqlDatabase& db, const QString& destinationFile, const BackupProgress& progress) {
+    if (isServer(db))
+        return postgres::backup(db, destinationFile, progress);
     // The copy reads the connection's file through a private connection of its own, inside one
     // read transaction: the program's connection is left as it is, and writes by any connection
     // meanwhile neither tear the copy nor restart it.

@@ -44,7 +44,7 @@ QString RowWriter::findRow(const std::vector<QVariant>& original,
     }
     for (const size_t i : terms.isEmpty() ? all : compared) {
         const ColumnInfo& c = columns_[i];
-        terms << engine::sameValueCondition(c.origin, c.type);
+        terms << engine::sameValueCondition(db_, c.origin, c.type);
         *binds << engine::toStorage(c.type, original[i]);
     }
     return terms.join(QStringLiteral(" AND "));
@@ -54,11 +54,11 @@ void RowWriter::execute(const QString& sql, const QVariantList& binds, bool must
                         QVariant* newKey) {
     QSqlQuery query(db_);
     if (!query.prepare(sql))
-        throw engine::statementError(query.lastError());
+        throw engine::statementError(query);
     for (int i = 0; i < binds.size(); ++i)
         query.bindValue(i, binds.at(i));
     if (!query.exec())
-        throw engine::statementError(query.lastError());
+        throw engine::statementError(query);
     if (newKey)
         *newKey = engine::insertedKey(query);
     if (mustFindRow && query.numRowsAffected() == 0)
@@ -76,10 +76,10 @@ QVariant RowWriter::insert(const std::vector<QVariant>& values) {
         marks << QStringLiteral("?");
         binds << engine::toStorage(columns_[i].type, values[i]);
     }
-    const QString sql = names.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table_)
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(table_, names.join(", "), marks.join(", "));
+    QString sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table_)
+                                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                        .arg(table_, names.join(", "), marks.join(", "));
+    sql += engine::insertSuffix(db_, table_);
     QVariant key;
     execute(sql, binds, false, &key);
     return key;

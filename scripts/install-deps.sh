@@ -10,8 +10,11 @@ set -euo pipefail
 # dbus-daemon and at-spi2-core run GUI tests again as under a screen reader
 # (tests/screen_reader_run.sh). qpdf makes the password-protected PDF that the exam window's
 # tests open.
+# libqt6sql6-psql and libpq-dev reach a PostgreSQL server (a clinic with several computers);
+# postgresql runs the tests' private server (scripts/test-server.sh).
 packages=(g++ make cmake ninja-build pkg-config qt6-base-dev qt6-pdf-dev qt6-svg-dev
           libqt6sql6-sqlite libsqlite3-dev sqlite3 libzip-dev libemf2svg-dev
+          libqt6sql6-psql libpq-dev postgresql
           libwmf-dev libexpat1-dev libjpeg-dev libpng-dev libfreetype-dev libx11-dev zlib1g-dev
           xvfb xauth dbus-daemon at-spi2-core zip unzip poppler-utils qpdf
           fonts-dejavu-core fonts-liberation fonts-urw-base35 fonts-wine

@@ -225,7 +225,7 @@ private slots:
         TForm1 main;
         Form1 = &main;
         session().dataFolder = folder.path();
-        QFile::remove(folder.file("med.mdb"));
+        folder.removeDatabase();
         folder.openDataModule();
         recorder.clear();
 

@@ -10,6 +10,7 @@
 #include "db/widgets/dbnavigator.h"
 #include "tests/consult/consult_fixture.h"
 #include "tests/support/fixture.h"
+#include "tests/support/server.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -85,6 +86,8 @@ private slots:
     // consultation and every exam. Catches the navigator and the exams grid, shown before the
     // show handler replaces those statements, reading the whole tables.
     void firstShowingReadsOnlyThePatient() {
+        if (test::onServer())
+            QSKIP("rows are counted by SQLite's trace");
         for (int i = 0; i < 9; ++i) // 2,560 consultations
             folder->exec(QStringLiteral("insert into Consultas (Cod_pac, Prontuario) select 8, "
                                         "'Outra' from Consultas"));

@@ -4,6 +4,7 @@
 #include "db/dm2.h"
 #include "db/engine.h"
 #include "tests/support/fixture.h"
+#include "tests/support/server.h"
 
 #include <QtTest>
 
@@ -212,7 +213,8 @@ private slots:
         d->edit();
         d->fieldByName("cep").setAsString("123456789012345");
         const QString error = test::errorOf([&] { d->post(); });
-        QVERIFY2(error.contains("CHECK constraint failed"), qPrintable(error));
+        QVERIFY2(error.contains(test::onServer() ? "value too long" : "CHECK constraint failed"),
+                 qPrintable(error));
         QCOMPARE(d->state(), State::Edit);
         QCOMPARE(d->fieldByName("cep").asString(), "123456789012345");
         QVERIFY(folder->scalar("select cep from Pacientes where nome='Ana'").isNull());
@@ -248,8 +250,10 @@ private slots:
         c->fieldByName("Hora").setAsString("14:35");
         c->fieldByName("Cod_pac").setAsString("2");
         c->post();
-        QCOMPARE(folder->scalar("select Data from Consultas").toString(), "2026-12-09");
-        QCOMPARE(folder->scalar("select Hora from Consultas").toString(), "14:35");
+        QCOMPARE(folder->scalar("select Data from Consultas").toDate(), QDate(2026, 12, 9));
+        QCOMPARE(folder->scalar("select Hora from Consultas").toTime(), QTime(14, 35));
+        if (!test::onServer()) // the text SQLite holds, as other tools read it
+            QCOMPARE(folder->scalar("select Hora from Consultas").toString(), "14:35");
         QCOMPARE(c->fieldByName("Hora").displayText(), "14:35");
         QCOMPARE(c->fieldByName("Data").asString(), "09/12/2026");
     }

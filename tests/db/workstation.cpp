@@ -24,6 +24,7 @@
 #include "exams/exam.h"
 #include "platform/error.h"
 #include "platform/messages.h"
+#include "tests/support/fixture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -52,19 +53,10 @@ db::Dataset* loadPatient(int code) {
 
 // Holds a write on a connection of its own for a while.
 void holdWrite(const QString& file, int ms) {
-    const QString name = QStringLiteral("holder");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(db::engine::driverName(), name);
-        db::engine::open(db, file);
-        QSqlQuery q(db);
-        if (q.exec("BEGIN IMMEDIATE")) {
-            q.exec("UPDATE Clinica SET nome = nome");
-            QThread::msleep(ulong(ms));
-            q.exec("COMMIT");
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    test::Workstation holder(file);
+    holder.holdWrite();
+    QThread::msleep(ulong(ms));
+    holder.release();
 }
 
 int race(const QString& folder, const QString& name, const QString& phase, int rounds) {

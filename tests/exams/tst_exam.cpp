@@ -13,6 +13,7 @@
 #include "platform/picture.h"
 #include "tests/support/fixture.h"
 #include "tests/support/pictures.h"
+#include "tests/support/server.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -340,8 +341,15 @@ private slots:
         choosers->choose(source("a.jpg"));
         click(form->SpeedButton1);
         // The engine refuses the row.
-        folder->exec("create trigger refuse before insert on Exames begin "
-                     "select raise(abort, 'recusado'); end");
+        if (test::onServer()) {
+            folder->exec("create function recusa() returns trigger language plpgsql as "
+                         "$$ begin raise exception 'recusado'; end $$");
+            folder->exec("create trigger refuse before insert on Exames "
+                         "for each row execute function recusa()");
+        } else {
+            folder->exec("create trigger refuse before insert on Exames begin "
+                         "select raise(abort, 'recusado'); end");
+        }
         click(form->BitBtn2);
 
         QCOMPARE(errors().size(), 1);

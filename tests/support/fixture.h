@@ -39,7 +39,9 @@ private:
 };
 
 // A freshly prepared data folder (administrator "admin"/"admin", one Clinica row) with the
-// program-wide folders pointing at it. The data module is created on demand.
+// program-wide folders pointing at it. The data module is created on demand. On the server
+// engine (tests/support/server.h) its database is a new one on the run's server, named by the
+// folder's servidor.cfg, and dropped with the folder.
 class DataFolder {
 public:
     // The data folder is the temporary directory itself, or `under` inside it (for a program
@@ -57,12 +59,17 @@ public:
     void execUnchecked(const QString& sql);
     QVariant scalar(const QString& sql);
 
+    // Takes the database away: removes med.mdb, or on the server points servidor.cfg at a
+    // database that does not exist.
+    void removeDatabase();
+
     // Creates Dm2 and runs DataModuleCreate on this folder.
     TDm2* openDataModule();
 
 private:
     QTemporaryDir dir_;
     QString under_;
+    QString server_; // the server database's connection string, on the server engine
     std::unique_ptr<TDm2> dm_;
 };
 
