@@ -1,5 +1,8 @@
-// corvalen-prepare [--grupo NOME] [--permissoes] DATA_FOLDER: prepares a data folder for the
-// program's first start. Run as root, it also hands the folder to the staff group (created
+// corvalen-prepare [--grupo NOME] [--permissoes] [--servidor CONEXAO [--compartilhada PASTA]]
+// DATA_FOLDER: prepares a data folder for the program's first start. With --servidor the
+// clinic's database is created on the empty server database that the libpq connection string
+// names, and servidor.cfg in the data folder names it (and the shared folder for the exam
+// copies, cont.cfg and logo.cfg). Run as root, it also hands the folder to the staff group (created
 // when missing), so that every account of the group can work in it and no other account can
 // read it. --permissoes hands over an existing folder and changes nothing else.
 
@@ -25,6 +28,8 @@ struct Options {
     QString folder;
     QString group = platform::staffGroup();
     bool permissionsOnly = false;
+    QString server;       // the server's connection string, empty for med.mdb
+    QString sharedFolder; // with a server: where the exam copies and the .cfg files live
 };
 
 std::optional<Options> parse(QStringList args) {
@@ -36,10 +41,15 @@ std::optional<Options> parse(QStringList args) {
             options.permissionsOnly = true;
         else if (option == "--grupo" && !args.isEmpty())
             options.group = args.takeFirst();
+        else if (option == "--servidor" && !args.isEmpty())
+            options.server = args.takeFirst();
+        else if (option == "--compartilhada" && !args.isEmpty())
+            options.sharedFolder = QDir(args.takeFirst()).absolutePath();
         else
             return std::nullopt;
     }
-    if (args.size() != 1 || options.group.isEmpty())
+    if (args.size() != 1 || options.group.isEmpty() ||
+        (!options.sharedFolder.isEmpty() && options.server.isEmpty()))
         return std::nullopt;
     options.folder = QDir(args.first()).absolutePath();
     return options;
@@ -63,7 +73,8 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     const auto options = parse(app.arguments());
     if (!options) {
-        err << "uso: corvalen-prepare [--grupo NOME] [--permissoes] PASTA_DE_DADOS\n";
+        err << "uso: corvalen-prepare [--grupo NOME] [--permissoes] "
+               "[--servidor \"CONEXAO\" [--compartilhada PASTA]] PASTA_DE_DADOS\n";
         return 2;
     }
     const bool superuser = geteuid() == 0;
@@ -78,7 +89,11 @@ int main(int argc, char** argv) {
             // The program folder is where the tools are built, beside the program and its logo.
             const QString logo =
                 platform::joinPath(app.applicationDirPath(), QStringLiteral("medicina.jpg"));
-            db::prepareDataFolder(options->folder, QDir::toNativeSeparators(logo));
+            if (options->server.isEmpty())
+                db::prepareDataFolder(options->folder, QDir::toNativeSeparators(logo));
+            else
+                db::prepareServerDataFolder(options->folder, QDir::toNativeSeparators(logo),
+                                            options->server, options->sharedFolder);
             // Folders made above the data folder only lead to it: every account may pass.
             for (const QString& parent : parents)
                 QFile::setPermissions(parent, QFile::ReadOwner | QFile::WriteOwner |
@@ -86,14 +101,18 @@ int main(int argc, char** argv) {
                                                   QFile::ExeGroup | QFile::ReadOther |
                                                   QFile::ExeOther);
             const auto admin = db::initialAdministrator();
-            out << "Pasta de dados preparada: " << options->folder << "\n"
-                << "Administrador: login \"" << admin.login << "\", senha \"" << admin.password
+            out << "Pasta de dados preparada: " << options->folder << "\n";
+            if (!options->server.isEmpty())
+                out << "Banco de dados no servidor: " << options->server << "\n";
+            out << "Administrador: login \"" << admin.login << "\", senha \"" << admin.password
                 << "\" (troque a senha no primeiro acesso).\n";
         }
         if (superuser) {
             bool created = false;
             const gid_t group = tools::ensureGroup(options->group, &created);
             tools::giveToGroup(options->folder, group);
+            if (!options->sharedFolder.isEmpty())
+                tools::giveToGroup(options->sharedFolder, group);
             if (created)
                 out << "Grupo " << options->group << " criado.\n";
             out << "A pasta de dados pertence ao grupo " << options->group
