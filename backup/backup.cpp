@@ -190,12 +190,12 @@ void TForm25::BitBtn1Click() {
 
 void TForm25::addAttachedExams(archive::ZipArchiveWriter& writer) const {
     // The exam copies lie directly in ex/; the folder is not searched deeper.
-    const QDir exams(session().dataFile(QStringLiteral("ex")));
+    const QDir exams(session().sharedFile(QStringLiteral("ex")));
     for (const QFileInfo& file : exams.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
         writer.addFile(file.filePath(), QStringLiteral("ex/") + file.fileName(),
                        !isCompressedPicture(file.fileName()));
     for (const char* name : {"cont.cfg", "logo.cfg"}) {
-        const QString path = session().dataFile(QLatin1String(name));
+        const QString path = session().sharedFile(QLatin1String(name));
         if (QFileInfo(path).isFile())
             writer.addFile(path, QLatin1String(name));
     }

@@ -73,7 +73,7 @@ void printPrescription(QObject* owner, const QString& number) {
     const auto dispose = qScopeGuard([&report] { delete report.data(); });
     // Read afresh for every printout, so a logo changed in the clinic window shows at once.
     const QString logoPath =
-        platform::readFirstLine(session().dataFile(QStringLiteral("logo.cfg")));
+        platform::readFirstLine(session().sharedFile(QStringLiteral("logo.cfg")));
     report->setLogo(platform::loadPicture(logoPath));
     report->preview();
 }

@@ -23,7 +23,10 @@ struct Session {
     CurrentUser user;
     CurrentPatient patient;
 
-    QString dataFile(const QString& name) const;    // data folder + separator + name
+    QString dataFile(const QString& name) const; // data folder + separator + name
+    // A file the workstations share besides the database (ex/, cont.cfg, logo.cfg): in the
+    // shared folder that servidor.cfg names for a clinic on a server, else in the data folder.
+    QString sharedFile(const QString& name) const;
     QString programFile(const QString& name) const; // program folder + separator + name
 };
 

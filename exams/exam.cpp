@@ -49,7 +49,7 @@ std::optional<ExamCopy> copyExamFile(const QString& source, qint64 number) {
     QFile in(source);
     if (source.isEmpty() || !in.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QString folder = session().dataFile(QStringLiteral("ex"));
+    const QString folder = session().sharedFile(QStringLiteral("ex"));
     const QString extension = fileExtension(source);
     for (;; ++number) {
         const QString path = platform::joinPath(folder, QString::number(number) + extension);
@@ -307,7 +307,7 @@ void TForm14::BitBtn2Click() {
     Label7->repaint();
     const auto hideLabel = qScopeGuard([this] { Label7->hide(); });
 
-    const QString counter = session().dataFile(QStringLiteral("cont.cfg"));
+    const QString counter = session().sharedFile(QStringLiteral("cont.cfg"));
     const int last = toInteger(platform::readFirstLine(counter));
     const auto copy = copyExamFile(Edit1->text(), qint64(last) + 1);
     if (!copy) {

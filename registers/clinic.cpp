@@ -23,7 +23,7 @@ TForm16* Form16 = nullptr;
 
 namespace {
 QString logoFile() {
-    return session().dataFile(QStringLiteral("logo.cfg"));
+    return session().sharedFile(QStringLiteral("logo.cfg"));
 }
 } // namespace
 
