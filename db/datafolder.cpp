@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace corvalen::db {
 
@@ -46,6 +47,46 @@ void writeFiles(const QString& folder, const QString& logoPath) {
 }
 
 } // namespace
+
+QString sharedFolder(const QString& dataFolder) {
+    try {
+        const auto server = engine::serverSettings(dataFolder);
+        if (server && !server->sharedFolder.isEmpty())
+            return server->sharedFolder;
+    } catch (const Error&) {
+        // An unreadable servidor.cfg is reported when the connection opens.
+    }
+    return dataFolder;
+}
+
+std::optional<DatabaseSummary> summarizeDataFolder(const QString& dataFolder) {
+    const auto server = engine::serverSettings(dataFolder);
+    if (!server) {
+        const QString database = platform::joinPath(dataFolder, "med.mdb");
+        if (!QFileInfo::exists(database))
+            return std::nullopt;
+        return summarizeDatabaseFile(database);
+    }
+    const QString name = QStringLiteral("corvalen-resumo");
+    struct Remove {
+        QString name;
+        ~Remove() { QSqlDatabase::removeDatabase(name); }
+    } remove{name};
+    QSqlDatabase db = QSqlDatabase::addDatabase(engine::serverDriverName(), name);
+    engine::openServer(db, server->connection);
+    const std::vector<qint64> counts = engine::tableCounts(db);
+    DatabaseSummary summary;
+    summary.users = counts[0];
+    summary.patients = counts[1];
+    summary.consultations = counts[2];
+    summary.exams = counts[3];
+    QSqlQuery newest(db);
+    if (newest.exec(QStringLiteral("SELECT max(Data) FROM Consultas")) && newest.next())
+        summary.newestConsultation = newest.value(0).toDate();
+    newest.finish();
+    db.close();
+    return summary;
+}
 
 void prepareDataFolder(const QString& dataFolder, const QString& logoPath) {
     const QString database = platform::joinPath(dataFolder, "med.mdb");

@@ -3,7 +3,10 @@
 // with the tables, one administrator account and the clinic's row, logo.cfg naming the
 // program's own logo picture, and cont.cfg holding 0.
 
+#include "db/database_file.h"
+
 #include <QString>
+#include <optional>
 
 namespace corvalen::db {
 
@@ -11,6 +14,15 @@ struct PreparedAccount {
     QString login;
     QString password;
 };
+
+// Where the files the workstations share besides the database live (ex/, cont.cfg, logo.cfg):
+// the folder servidor.cfg names for a clinic on a server, else the data folder itself.
+QString sharedFolder(const QString& dataFolder);
+
+// The counts of the database a data folder works on (med.mdb, or the server servidor.cfg
+// names), read without changing it; empty when the folder has neither. Raises an Error with
+// the reason when the database cannot be read.
+std::optional<DatabaseSummary> summarizeDataFolder(const QString& dataFolder);
 
 // The administrator account of a freshly prepared folder.
 PreparedAccount initialAdministrator();

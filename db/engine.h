@@ -141,6 +141,13 @@ std::vector<qint64> tableCounts(QSqlDatabase& db);
 // the counts copied.
 std::vector<qint64> copyIntoServer(const QString& databaseFile, QSqlDatabase& server);
 
+// The same into a server database that already holds the program's tables, whose rows the
+// file's replace in one transaction (a restore). On any failure the rows stay as they were.
+std::vector<qint64> replaceServerRows(const QString& databaseFile, QSqlDatabase& server);
+
+// Whether another connection than this one has the server database open (another workstation).
+bool othersConnected(QSqlDatabase& server);
+
 // SQL for a date literal, used where the windows write a fixed date into a statement.
 QString dateLiteral(int year, int month, int day);
 

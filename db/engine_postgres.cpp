@@ -481,37 +481,70 @@ std::vector<qint64> tableCounts(QSqlDatabase& db) {
     return counts;
 }
 
-std::vector<qint64> copyIntoServer(const QString& databaseFile, QSqlDatabase& server) {
+namespace {
+
+// Copies the file's rows into the server's tables inside the open transaction, keys and counts
+// as copyIntoServer() says.
+std::vector<qint64> copyRowsFrom(const QString& databaseFile, QSqlDatabase& server) {
     sqlite3* opened = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &opened,
                                    SQLITE_OPEN_READONLY, nullptr);
     std::unique_ptr<sqlite3, SqliteCloser> source(opened);
     if (rc != SQLITE_OK)
         throw engineError(QStringLiteral("não foi possível abrir %1").arg(databaseFile));
+    PGconn* conn = connectionOf(server);
     std::vector<qint64> copied;
-    inNewSchema(server, [&] {
-        PGconn* conn = connectionOf(server);
-        // The file is read in one transaction too, so the counts checked are the ones copied.
-        sqlite3_exec(source.get(), "BEGIN", nullptr, nullptr, nullptr);
-        for (const QString& table : schemaTables())
-            copied.push_back(copyTable(source.get(), conn, table));
-        for (const TableInfo& t : catalog(server, true)) {
-            if (t.key.isEmpty())
-                continue;
-            run(server,
-                QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), %3, false)")
-                    .arg(t.name, t.key)
-                    .arg(highestKey(source.get(), t.name, t.key) + 1)
-                    .toUtf8(),
-                PGRES_TUPLES_OK);
-        }
-        sqlite3_exec(source.get(), "COMMIT", nullptr, nullptr, nullptr);
-        const std::vector<qint64> counts = tableCounts(server);
-        if (counts != copied)
-            throw engineError(QStringLiteral("as contagens do servidor não conferem com as do "
-                                             "arquivo; nada foi gravado."));
-    });
+    // The file is read in one transaction too, so the counts checked are the ones copied.
+    sqlite3_exec(source.get(), "BEGIN", nullptr, nullptr, nullptr);
+    for (const QString& table : schemaTables())
+        copied.push_back(copyTable(source.get(), conn, table));
+    for (const TableInfo& t : catalog(server, true)) {
+        if (t.key.isEmpty())
+            continue;
+        run(server,
+            QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), %3, false)")
+                .arg(t.name, t.key)
+                .arg(highestKey(source.get(), t.name, t.key) + 1)
+                .toUtf8(),
+            PGRES_TUPLES_OK);
+    }
+    sqlite3_exec(source.get(), "COMMIT", nullptr, nullptr, nullptr);
+    if (tableCounts(server) != copied)
+        throw engineError(QStringLiteral("as contagens do servidor não conferem com as do "
+                                         "arquivo; nada foi gravado."));
     return copied;
+}
+
+} // namespace
+
+std::vector<qint64> copyIntoServer(const QString& databaseFile, QSqlDatabase& server) {
+    std::vector<qint64> copied;
+    inNewSchema(server, [&] { copied = copyRowsFrom(databaseFile, server); });
+    return copied;
+}
+
+std::vector<qint64> replaceServerRows(const QString& databaseFile, QSqlDatabase& server) {
+    run(server, "BEGIN", PGRES_COMMAND_OK);
+    try {
+        run(server,
+            QStringLiteral("TRUNCATE %1 RESTART IDENTITY").arg(schemaTables().join(", ")).toUtf8(),
+            PGRES_COMMAND_OK);
+        std::vector<qint64> copied = copyRowsFrom(databaseFile, server);
+        run(server, "COMMIT", PGRES_COMMAND_OK);
+        return copied;
+    } catch (...) {
+        PQclear(PQexec(connectionOf(server), "ROLLBACK"));
+        throw;
+    }
+}
+
+bool othersConnected(QSqlDatabase& server) {
+    const Result r = run(server,
+                         "SELECT count(*) FROM pg_stat_activity WHERE datname = "
+                         "current_database() AND pid <> pg_backend_pid() AND backend_type = "
+                         "'client backend'",
+                         PGRES_TUPLES_OK);
+    return QByteArray(PQgetvalue(r.get(), 0, 0)).toInt() > 0;
 }
 
 namespace postgres {

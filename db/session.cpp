@@ -1,7 +1,6 @@
 #include "db/session.h"
 
-#include "db/engine.h"
-#include "platform/error.h"
+#include "db/datafolder.h"
 #include "platform/folders.h"
 
 namespace corvalen {
@@ -11,15 +10,7 @@ QString Session::dataFile(const QString& name) const {
 }
 
 QString Session::sharedFile(const QString& name) const {
-    QString folder = dataFolder;
-    try {
-        const auto server = db::engine::serverSettings(dataFolder);
-        if (server && !server->sharedFolder.isEmpty())
-            folder = server->sharedFolder;
-    } catch (const Error&) {
-        // An unreadable servidor.cfg is reported when the connection opens.
-    }
-    return platform::joinPath(folder, name);
+    return platform::joinPath(db::sharedFolder(dataFolder), name);
 }
 
 QString Session::programFile(const QString& name) const {

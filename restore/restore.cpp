@@ -1,6 +1,8 @@
 #include "restore/restore.h"
 
 #include "backup/archive.h"
+#include "db/datafolder.h"
+#include "db/engine.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/textfile.h"
@@ -11,6 +13,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
 #include <filesystem>
 #include <optional>
 
@@ -353,6 +357,57 @@ Outcome restoreArchive(const CheckedArchive& checked, const QString& dataFolder,
         throw restoreError(QStringLiteral("o backup não contém o banco de dados med.mdb"));
 
     Outcome outcome;
+    const QString keptStem =
+        QStringLiteral("med_antes_da_restauracao_") + now.toString(QStringLiteral("ddMMyyyy_HHmm"));
+    if (const auto server = db::engine::serverSettings(dataFolder)) {
+        // The clinic's database is on a server: the archive's med.mdb replaces its rows in one
+        // transaction, the last step, so that a failure before it leaves everything as it was.
+        // The files the workstations share live in the shared folder.
+        const QString files = db::sharedFolder(dataFolder);
+        const QString name = QStringLiteral("restaura-servidor");
+        struct Remove {
+            QString name;
+            ~Remove() { QSqlDatabase::removeDatabase(name); }
+        } remove{name};
+        QSqlDatabase db = QSqlDatabase::addDatabase(db::engine::serverDriverName(), name);
+        db::engine::openServer(db, server->connection);
+        if (db::engine::othersConnected(db))
+            throw db::DatabaseInUse();
+        QTemporaryDir work;
+        const QString extracted = QDir(work.path()).filePath(databaseName);
+        {
+            QFile out(extracted);
+            if (!out.open(QIODevice::WriteOnly))
+                throw restoreError(QStringLiteral("não foi possível extrair o banco de dados"));
+            reader.read(
+                databaseIndex, [&](const char* data, qint64 size) { out.write(data, size); },
+                step(0, 0.3));
+            if (!out.flush())
+                throw restoreError(QStringLiteral("não foi possível extrair o banco de dados"));
+        }
+        Undo undo;
+        const QString kept =
+            platform::joinPath(dataFolder, freeName(dataFolder, keptStem, QStringLiteral(".mdb")));
+        undo.add([kept] { QFile::remove(kept); });
+        const auto keeping = step(0.3, 0.6);
+        db::engine::backup(db, kept, [&keeping](qint64 done, qint64 total) {
+            if (total > 0)
+                keeping(double(done) / double(total));
+        });
+        outcome.keptDatabase = kept;
+        if (!checked.examFiles.isEmpty())
+            restoreExams(reader, files, undo, outcome, step(0.6, 0.8));
+        if (const int counter = indexOf(counterName); counter >= 0)
+            restoreCounter(reader, counter, files, undo, outcome);
+        if (const int logo = indexOf(logoName); logo >= 0)
+            restoreLogo(reader, logo, files, undo, outcome);
+        db::engine::replaceServerRows(extracted, db);
+        db.close();
+        undo.commit();
+        if (progress)
+            progress(1);
+        return outcome;
+    }
     const QString database = platform::joinPath(dataFolder, databaseName);
     // Refused here, before anything is written, while another copy of the program has the
     // database open. A file SQLite cannot open is kept as it is, its log with it.
@@ -374,8 +429,6 @@ Outcome restoreArchive(const CheckedArchive& checked, const QString& dataFolder,
         step(0, 0.6));
     noteSharing(restored.finish(platform::sharingFor(dataFolder, database)), database, outcome);
 
-    const QString keptStem =
-        QStringLiteral("med_antes_da_restauracao_") + now.toString(QStringLiteral("ddMMyyyy_HHmm"));
     const QString kept =
         platform::joinPath(dataFolder, freeName(dataFolder, keptStem, QStringLiteral(".mdb")));
     if (QFileInfo::exists(database))

@@ -1,5 +1,7 @@
 #include "restore/restore_window.h"
 
+#include "db/datafolder.h"
+
 #include "db/widgets/progress.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
@@ -292,22 +294,20 @@ void RestoreWindow::showConfirmation(const restore::CheckedArchive& archive) {
     LabelMoment->setText(QDir::toNativeSeparators(archive.path) + '\n' + made + ' ' + newest);
 
     std::optional<db::DatabaseSummary> current;
-    const QString database = platform::joinPath(setup_.dataFolder, QStringLiteral("med.mdb"));
-    if (!QFileInfo::exists(database)) {
-        LabelCurrent->setText(QStringLiteral("Não há banco de dados atual na pasta de dados."));
-    } else {
-        try {
-            current = db::summarizeDatabaseFile(database);
+    try {
+        current = db::summarizeDataFolder(setup_.dataFolder);
+        if (!current)
+            LabelCurrent->setText(QStringLiteral("Não há banco de dados atual na pasta de dados."));
+        else
             LabelCurrent->setText(
                 current->newestConsultation.isValid()
                     ? QStringLiteral("Última consulta registrada nos dados "
                                      "atuais: %1.")
                           .arg(current->newestConsultation.toString(QStringLiteral("dd/MM/yyyy")))
                     : QString());
-        } catch (const Error& e) {
-            LabelCurrent->setText(
-                QStringLiteral("Os dados atuais não puderam ser lidos: %1.").arg(e.message()));
-        }
+    } catch (const Error& e) {
+        LabelCurrent->setText(
+            QStringLiteral("Os dados atuais não puderam ser lidos: %1.").arg(e.message()));
     }
     struct Row {
         QString name;
@@ -326,7 +326,7 @@ void RestoreWindow::showConfirmation(const restore::CheckedArchive& archive) {
     };
     if (archive.withExams)
         rows.push_back({QStringLiteral("Arquivos de exames"), archive.examFiles.size(),
-                        examFilesIn(setup_.dataFolder)});
+                        examFilesIn(db::sharedFolder(setup_.dataFolder))});
     GridCounts->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r) {
         const QString values[] = {rows[size_t(r)].name, count(rows[size_t(r)].backup),
