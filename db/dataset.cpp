@@ -373,11 +373,11 @@ void Dataset::resetRows(const std::function<void()>& change) {
     emit rowsReset();
 }
 
-QSqlQuery Dataset::runStatement() {
+QSqlQuery Dataset::runStatement(int rowsWanted) {
     QSqlDatabase db = database();
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(engine::runnableStatement(db, statementText())))
+    if (!query.prepare(engine::runnableStatement(db, statementText(), rowsWanted)))
         throw engine::statementError(query);
     for (const auto& [name, value] : binds_)
         query.bindValue(':' + name, value);
@@ -448,7 +448,7 @@ const Dataset::Row* Dataset::head() {
     if (!fetched_ && !headRead_) {
         std::vector<Row> first;
         try {
-            QSqlQuery query = runStatement();
+            QSqlQuery query = runStatement(2);
             while (first.size() < 2 && query.next())
                 first.push_back(readRow(query));
             if (query.lastError().isValid())

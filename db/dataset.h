@@ -215,7 +215,7 @@ private:
     void ensureFetched();
     std::vector<Row> fetchAll();
     void adoptFetched(std::vector<Row> fetched);
-    QSqlQuery runStatement();
+    QSqlQuery runStatement(int rowsWanted = 0); // 0: all of them
     Row readRow(const QSqlQuery& query) const;
     const Row* head();
     void readFailed();

@@ -114,8 +114,10 @@ QString insertSuffix(QSqlDatabase& db, const QString& table);
 
 // The statement as the engine runs it. SQLite returns the rows of one table without an order
 // in their key's order, and the lists rely on it; the server returns them as they lie on disk
-// (a changed row moves to the end), so it is given that order explicitly.
-QString runnableStatement(QSqlDatabase& db, const QString& sql);
+// (a changed row moves to the end), so it is given that order explicitly. rowsWanted > 0: only
+// that many first rows will be read (SQLite stops when they are; the server is asked for no
+// more, as it would otherwise send the whole result at once).
+QString runnableStatement(QSqlDatabase& db, const QString& sql, int rowsWanted = 0);
 
 // After rows were written with their keys given (a copy, a fixture), makes the engine give new
 // rows keys above them, as SQLite does by itself.

@@ -619,7 +619,23 @@ QString insertSuffix(QSqlDatabase& db, const QString& table) {
     return {};
 }
 
-QString runnableStatement(QSqlDatabase& db, const QString& sql) {
+namespace {
+QString inKeyOrder(QSqlDatabase& db, const QString& sql);
+}
+
+QString runnableStatement(QSqlDatabase& db, const QString& sql, int rowsWanted) {
+    QString text = inKeyOrder(db, sql).trimmed();
+    if (rowsWanted <= 0)
+        return text;
+    if (text.endsWith(';'))
+        text.chop(1);
+    // The subquery keeps its order for the rows the limit lets through.
+    return QStringLiteral("SELECT * FROM (%1) AS linhas LIMIT %2").arg(text).arg(rowsWanted);
+}
+
+namespace {
+
+QString inKeyOrder(QSqlDatabase& db, const QString& sql) {
     // One table, no join, order, grouping or second SELECT.
     static const QRegularExpression single(
         QStringLiteral("^\\s*select\\s.*\\sfrom\\s+(\\w+)(\\s+where\\s.*)?\\s*;?\\s*$"),
@@ -643,6 +659,8 @@ QString runnableStatement(QSqlDatabase& db, const QString& sql) {
         text.chop(1);
     return text + QStringLiteral(" ORDER BY ") + key;
 }
+
+} // namespace
 
 void synchronizeKeys(QSqlDatabase& db) {
     for (const TableInfo& t : catalog(db, false)) {

@@ -17,7 +17,7 @@ std::vector<FieldType> parameterTypes(QSqlDatabase& db, const QString& sql,
                                       const QStringList& names);
 QString sameValueCondition(const QString& column, FieldType type);
 QString insertSuffix(QSqlDatabase& db, const QString& table);
-QString runnableStatement(QSqlDatabase& db, const QString& sql);
+QString runnableStatement(QSqlDatabase& db, const QString& sql, int rowsWanted);
 void synchronizeKeys(QSqlDatabase& db);
 QVariant insertedKey(QSqlQuery& insert);
 Error statementError(const QSqlQuery& query);

@@ -548,8 +548,8 @@ QString insertSuffix(QSqlDatabase& db, const QString& table) {
     return isServer(db) ? postgres::insertSuffix(db, table) : QString();
 }
 
-QString runnableStatement(QSqlDatabase& db, const QString& sql) {
-    return isServer(db) ? postgres::runnableStatement(db, sql) : sql;
+QString runnableStatement(QSqlDatabase& db, const QString& sql, int rowsWanted) {
+    return isServer(db) ? postgres::runnableStatement(db, sql, rowsWanted) : sql;
 }
 
 void synchronizeKeys(QSqlDatabase& db) {
