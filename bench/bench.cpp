@@ -1,5 +1,7 @@
 #include "bench/bench.h"
 
+#include <QFileInfo>
+
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -66,7 +68,26 @@ QJsonObject runChild(const QString& child, const Scale& scale, const Options& op
     return result;
 }
 
-void print(const Line& line) {
+namespace {
+QString currentEngine; // set by the parent for the scale being measured
+}
+
+void setEngine(const Scale& scale) {
+    // A clinic on the server is a data folder that holds servidor.cfg.
+    currentEngine =
+        QFileInfo::exists(scale.appData + QStringLiteral("/Talvane/Corvalen/servidor.cfg"))
+            ? QStringLiteral("postgres")
+            : QStringLiteral("sqlite");
+}
+
+void print(const Line& given) {
+    // The parent's lines name the engine after the scale.
+    Line line;
+    for (const auto& member : given) {
+        line.push_back(member);
+        if (member.first == QLatin1String("scale") && !currentEngine.isEmpty())
+            line.emplace_back(QStringLiteral("engine"), currentEngine);
+    }
     // A value as JSON writes it inside an array, without the brackets.
     auto json = [](const QJsonValue& value) {
         const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);

@@ -50,6 +50,10 @@ QJsonObject runChild(const QString& child, const Scale& scale, const Options& op
 // One JSON object, its members in the order given.
 using Line = std::vector<std::pair<QString, QJsonValue>>;
 
+// Names the engine of the scale about to be measured ("sqlite", or "postgres" for a data folder
+// with servidor.cfg): the lines printed afterwards carry it after their "scale".
+void setEngine(const Scale& scale);
+
 // Prints one JSON object as a line on standard output, flushed at once (a child's result
 // reaches the parent even if the child is killed afterwards).
 void print(const Line& line);

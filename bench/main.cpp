@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
         if (!wanted.isEmpty() && !wanted.contains(benchmark.name))
             continue;
         for (const Scale& scale : scales) {
+            setEngine(scale);
             ok = benchmark.run(scale, options) && ok;
             if (!benchmark.perScale)
                 break;
