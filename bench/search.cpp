@@ -12,6 +12,7 @@
 #include "db/connection.h"
 #include "db/dataset.h"
 #include "db/dm2.h"
+#include "db/engine.h"
 #include "db/widgets/dbgrid.h"
 #include "platform/messages.h"
 #include "registers/patient_list.h"
@@ -84,18 +85,23 @@ void fail(const QString& error) {
 }
 
 // The database-backed way: one query per keystroke. LIKE ignores the case of a to z only, as
-// the program's search does. Returns the number of rows read.
+// the program's search does (on the server, whose text columns refuse LIKE, ILIKE on their exact
+// comparison). Returns the number of rows read.
 int sqliteNarrowing(const QString& text) {
-    QSqlQuery query(Dm2->ADOConnection1->database());
+    QSqlDatabase db = Dm2->ADOConnection1->database();
+    QSqlQuery query(db);
     query.setForwardOnly(true);
+    const QString like = db::engine::isServer(db) ? QStringLiteral(" COLLATE \"C\" ilike ")
+                                                  : QStringLiteral(" like ");
     if (text.isEmpty()) {
         query.prepare(QStringLiteral("select inscricao, nome, tel, plano from Pacientes "
                                      "order by nome"));
     } else {
-        query.prepare(QStringLiteral(
-            "select inscricao, nome, tel, plano from Pacientes where "
-            "cast(inscricao as text) like ? escape '\\' or nome like ? escape '\\' or "
-            "tel like ? escape '\\' or plano like ? escape '\\' order by nome"));
+        QStringList terms;
+        for (const char* column : {"cast(inscricao as text)", "nome", "tel", "plano"})
+            terms << QLatin1String(column) + like + QStringLiteral("? escape '\\'");
+        query.prepare(QStringLiteral("select inscricao, nome, tel, plano from Pacientes where ") +
+                      terms.join(QStringLiteral(" or ")) + QStringLiteral(" order by nome"));
         QString pattern = text;
         pattern.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
         for (int i = 0; i < 4; ++i)
