@@ -11,10 +11,10 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSqlDriver>
-#include <QSqlRecord>
 #include <QTime>
 #include <QUuid>
 
+#include <algorithm>
 #include <libpq-fe.h>
 #include <memory>
 #include <sqlite3.h>
@@ -238,14 +238,52 @@ const TableInfo* tableOf(QSqlDatabase& db, Oid table) {
     return found == tables->end() ? nullptr : &*found;
 }
 
-// Copies the rows of one table from a query into an SQLite insert statement.
-void copyRows(QSqlQuery& rows, sqlite3* target, const QString& table, qint64* done, qint64 total,
-              const BackupProgress& progress) {
-    const QSqlRecord record = rows.record();
+// Undoes COPY's text-format escapes in place.
+QByteArray unescaped(const char* begin, const char* end) {
+    QByteArray out;
+    out.reserve(end - begin);
+    for (const char* p = begin; p < end; ++p) {
+        if (*p != '\\' || p + 1 == end) {
+            out += *p;
+            continue;
+        }
+        switch (*++p) {
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'b':
+            out += '\b';
+            break;
+        case 'f':
+            out += '\f';
+            break;
+        case 'v':
+            out += '\v';
+            break;
+        default:
+            out += *p;
+        }
+    }
+    return out;
+}
+
+// Copies the rows of one server table into the same table of an SQLite file, through COPY: the
+// server streams them, and the values are written as text, which SQLite's column affinity turns
+// into numbers where the column is one. Times keep SQLite's form ("14:35" for 14:35:00).
+void copyRows(QSqlDatabase& reader, sqlite3* target, const QString& table, qint64* done,
+              qint64 total, const BackupProgress& progress) {
+    const std::vector<ColumnInfo> columns =
+        postgres::describe(reader, QStringLiteral("SELECT * FROM %1").arg(table));
     QStringList names;
     QStringList marks;
-    for (int i = 0; i < record.count(); ++i) {
-        names << schemaSpelling(record.fieldName(i));
+    for (const ColumnInfo& c : columns) {
+        names << c.name;
         marks << QStringLiteral("?");
     }
     const QByteArray sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
@@ -255,42 +293,45 @@ void copyRows(QSqlQuery& rows, sqlite3* target, const QString& table, qint64* do
     if (sqlite3_prepare_v2(target, sql.constData(), -1, &insert, nullptr) != SQLITE_OK)
         throw engineError(QString::fromUtf8(sqlite3_errmsg(target)));
     std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> guard(insert, sqlite3_finalize);
-    while (rows.next()) {
-        for (int i = 0; i < record.count(); ++i) {
-            const QVariant v = rows.value(i);
-            const int at = i + 1;
-            if (v.isNull()) {
-                sqlite3_bind_null(insert, at);
-                continue;
+
+    PGconn* conn = connectionOf(reader);
+    Result started(PQexec(conn, QStringLiteral("COPY %1 TO STDOUT").arg(table).toUtf8()));
+    if (PQresultStatus(started.get()) != PGRES_COPY_OUT)
+        throw resultError(conn, started.get());
+    char* line = nullptr;
+    int size = 0;
+    QString failure;
+    while ((size = PQgetCopyData(conn, &line, 0)) > 0) {
+        const char* p = line;
+        const char* end = line + size - 1; // without the line's '\n'
+        for (int i = 0; i < int(columns.size()); ++i) {
+            const char* tab = std::find(p, end, '\t');
+            if (tab - p == 2 && p[0] == '\\' && p[1] == 'N') {
+                sqlite3_bind_null(insert, i + 1);
+            } else {
+                QByteArray value = unescaped(p, tab);
+                if (columns[size_t(i)].type == FieldType::Time && value.endsWith(":00") &&
+                    value.size() == 8)
+                    value.chop(3);
+                sqlite3_bind_text(insert, i + 1, value.constData(), int(value.size()),
+                                  SQLITE_TRANSIENT);
             }
-            switch (v.typeId()) {
-            case QMetaType::Int:
-            case QMetaType::LongLong:
-            case QMetaType::Short:
-                sqlite3_bind_int64(insert, at, v.toLongLong());
-                break;
-            case QMetaType::Double:
-                sqlite3_bind_double(insert, at, v.toDouble());
-                break;
-            default: {
-                // Dates and times as the SQLite engine stores them.
-                const FieldType type = v.typeId() == QMetaType::QDate       ? FieldType::Date
-                                       : v.typeId() == QMetaType::QTime     ? FieldType::Time
-                                       : v.typeId() == QMetaType::QDateTime ? FieldType::DateTime
-                                                                            : FieldType::Unknown;
-                const QByteArray text = toStorage(type, v).toString().toUtf8();
-                sqlite3_bind_text(insert, at, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-            }
-            }
+            p = tab + 1;
         }
-        if (sqlite3_step(insert) != SQLITE_DONE)
-            throw engineError(QString::fromUtf8(sqlite3_errmsg(target)));
+        PQfreemem(line);
+        if (failure.isEmpty() && sqlite3_step(insert) != SQLITE_DONE)
+            failure = QString::fromUtf8(sqlite3_errmsg(target)); // the rest is read and dropped
         sqlite3_reset(insert);
         if (progress && ++*done % 1000 == 0)
             progress(*done, total);
     }
-    if (rows.lastError().isValid())
-        throw postgres::statementError(rows);
+    Result finished(PQgetResult(conn));
+    while (PGresult* more = PQgetResult(conn))
+        PQclear(more);
+    if (size == -2 || PQresultStatus(finished.get()) != PGRES_COMMAND_OK)
+        throw resultError(conn, finished.get());
+    if (!failure.isEmpty())
+        throw engineError(failure);
 }
 
 } // namespace
@@ -713,16 +754,16 @@ void backup(QSqlDatabase& db, const QString& destinationFile, const BackupProgre
             createDatabase(partial, schemaStatements());
             if (sqlite3_open_v2(QFile::encodeName(partial).constData(), &target,
                                 SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
-                sqlite3_exec(target, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+                // A copy that fails is removed whole, so it needs no journal of its own.
+                sqlite3_exec(target,
+                             "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; "
+                             "PRAGMA cache_size=-65536; BEGIN",
+                             nullptr, nullptr, nullptr) != SQLITE_OK)
                 throw engineError(QString::fromUtf8(sqlite3_errmsg(target)));
             qint64 done = 0;
-            for (const QString& table : schemaTables()) {
-                QSqlQuery rows(reader);
-                rows.setForwardOnly(true);
-                if (!rows.exec(QStringLiteral("SELECT * FROM %1").arg(table)))
-                    throw statementError(rows);
-                copyRows(rows, target, table, &done, total, progress);
-            }
+            q.finish();
+            for (const QString& table : schemaTables())
+                copyRows(reader, target, table, &done, total, progress);
             q.exec(QStringLiteral("COMMIT"));
             // The copy leaves write-ahead-log mode, so that it is one file.
             if (sqlite3_exec(target, "COMMIT; PRAGMA journal_mode=DELETE", nullptr, nullptr,

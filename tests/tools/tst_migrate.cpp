@@ -69,7 +69,8 @@ class TstMigrate : public QObject {
 private slots:
     // The demo clinic moves onto an empty server database: the same counts and the same rows
     // (keys, dates, times, accented and multi-line texts), new keys continuing above the copied
-    // ones, servidor.cfg naming the server, med.mdb kept with its rows. A second run is refused
+    // ones, servidor.cfg naming the server, med.mdb kept with its rows, and the server's backup
+    // holding the same rows again. A second run is refused
     // without changing anything. Catches rows lost or altered by the copy, keys handed out again,
     // and a server database overwritten.
     void demoClinicMovesOntoTheServer() {
@@ -94,6 +95,18 @@ private slots:
             QVERIFY(counts[1] == 200 && counts[2] > 0 && counts[3] > 0);
             for (const QString& table : db::schemaTables())
                 QCOMPARE(sample(server, table), sample(sqlite, table));
+
+            // The server's backup gives the same rows back as an SQLite file.
+            const QString backup = dir.filePath("copia.mdb");
+            db::engine::backup(server, backup);
+            {
+                QSqlDatabase copy = QSqlDatabase::addDatabase(db::engine::driverName(), "copia");
+                db::engine::open(copy, backup);
+                for (const QString& table : db::schemaTables())
+                    QCOMPARE(sample(copy, table), sample(sqlite, table));
+                copy.close();
+            }
+            QSqlDatabase::removeDatabase("copia");
 
             QSqlQuery q(server);
             QVERIFY(q.exec("INSERT INTO Pacientes (nome) VALUES ('Novo') RETURNING inscricao"));
