@@ -16,11 +16,11 @@ class Dataset;
 
 namespace corvalen::reports {
 
-struct FontSpec {
+struct FontStyle {
     QString family = QStringLiteral("Arial");
     double points = 10;
     bool bold = false;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontStyle&) const = default;
 };
 
 enum class BandKind { PageHeader, Title, ColumnHeader, Detail, SubDetail, Summary, PageFooter };
@@ -45,8 +45,8 @@ struct Printable {
     double top = 0;
     double width = 0;  // wrapping width for texts (0: up to the band's edge); pictures' width
     double height = 0; // pictures only
-    std::optional<FontSpec> font; // the report font when absent
-    QString caption;              // labels; the prefix text of system data
+    std::optional<FontStyle> font; // the report font when absent
+    QString caption;               // labels; the prefix text of system data
     db::Dataset* dataset = nullptr;
     QString field;
     QString mask; // display mask of a data-bound text: "hh:nn", "#,##0.00"
@@ -73,7 +73,7 @@ struct ReportDefinition {
     double rightMargin = 10;
     int columns = 1;
     double columnSpacing = 0;
-    FontSpec font;
+    FontStyle font;
     db::Dataset* dataset = nullptr; // none: the detail band prints once
     bool printIfEmpty = true;
     bool firstPageHeader = true;
@@ -85,10 +85,10 @@ struct ReportDefinition {
 };
 
 // Builders for the definitions' tables.
-inline FontSpec arial(double points, bool bold = false) {
+inline FontStyle arial(double points, bool bold = false) {
     return {QStringLiteral("Arial"), points, bold};
 }
-inline FontSpec bookman(double points, bool bold = false) {
+inline FontStyle bookman(double points, bool bold = false) {
     return {QStringLiteral("Bookman Old Style"), points, bold};
 }
 inline constexpr bool bold = true;
@@ -99,7 +99,7 @@ inline Band band(BandKind kind, double height, std::vector<Printable> printables
 }
 
 inline Printable label(double left, double top, const QString& caption,
-                       std::optional<FontSpec> font = {}) {
+                       std::optional<FontStyle> font = {}) {
     Printable p;
     p.kind = PrintableKind::Label;
     p.left = left;
@@ -110,7 +110,7 @@ inline Printable label(double left, double top, const QString& caption,
 }
 
 inline Printable dataText(double left, double top, db::Dataset* dataset, const QString& field,
-                          std::optional<FontSpec> font = {}) {
+                          std::optional<FontStyle> font = {}) {
     Printable p;
     p.kind = PrintableKind::DataText;
     p.left = left;
@@ -122,7 +122,7 @@ inline Printable dataText(double left, double top, db::Dataset* dataset, const Q
 }
 
 inline Printable systemData(double left, double top, SystemDataKind kind,
-                            std::optional<FontSpec> font = {}) {
+                            std::optional<FontStyle> font = {}) {
     Printable p;
     p.kind = PrintableKind::SystemData;
     p.left = left;

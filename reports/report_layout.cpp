@@ -407,11 +407,11 @@ private:
         return w;
     }
 
-    int fontIndex(const FontSpec& spec) {
+    int fontIndex(const FontStyle& style) {
         for (size_t i = 0; i < out_.fonts.size(); ++i)
-            if (out_.fonts[i].spec == spec)
+            if (out_.fonts[i].style == style)
                 return int(i);
-        ReportFont font{spec, resolveFont(spec), 0, 0};
+        ReportFont font{style, resolveFont(style), 0, 0};
         const QFontMetricsF metrics(font.font);
         font.ascent = metrics.ascent() / fontUnitsPerMm;
         font.lineSpacing = metrics.lineSpacing() / fontUnitsPerMm;
@@ -480,10 +480,10 @@ Printable* ReportDefinition::printable(const QString& name) {
     return nullptr;
 }
 
-QFont resolveFont(const FontSpec& spec) {
-    QFont font(installedFamily(spec.family));
-    font.setPixelSize(int(std::lround(spec.points * 25.4 / 72 * fontUnitsPerMm)));
-    font.setBold(spec.bold);
+QFont resolveFont(const FontStyle& style) {
+    QFont font(installedFamily(style.family));
+    font.setPixelSize(int(std::lround(style.points * 25.4 / 72 * fontUnitsPerMm)));
+    font.setBold(style.bold);
     // Unhinted outlines scale linearly: a text measures the same on every device.
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;

@@ -31,7 +31,7 @@ namespace corvalen::reports {
 // A font of the report resolved to an installed family. Its pixel size is in hundredths of a
 // millimetre (fontUnitsPerMm); ascent and lineSpacing are in millimetres.
 struct ReportFont {
-    FontSpec spec;
+    FontStyle style;
     QFont font;
     double ascent = 0;
     double lineSpacing = 0;
@@ -40,7 +40,7 @@ inline constexpr double fontUnitsPerMm = 100;
 
 // The installed family that stands for a report family ("Arial" -> Liberation Sans, "Bookman
 // Old Style" -> URW Bookman, "Tahoma" -> its Wine clone), at the given size.
-QFont resolveFont(const FontSpec& spec);
+QFont resolveFont(const FontStyle& style);
 
 struct LaidItem {
     QRectF rect;      // on the page, in millimetres

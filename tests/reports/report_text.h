@@ -61,7 +61,7 @@ inline QString reportText(const reports::LaidReport& report) {
                     s << " picture " << picture.width() << "x" << picture.height() << "\n";
                     continue;
                 }
-                const reports::FontSpec& font = report.fonts[size_t(item.font)].spec;
+                const reports::FontStyle& font = report.fonts[size_t(item.font)].style;
                 QString text = item.text;
                 text.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
                     .replace(QLatin1Char('\n'), QLatin1String("\\n"));
