@@ -17,15 +17,18 @@
 #include "db/connection.h"
 #include "db/dataset.h"
 #include "db/dm2.h"
+#include "db/engine.h"
 #include "db/session.h"
 #include "db/widgets/dbedit.h"
 #include "db/widgets/dbgrid.h"
 #include "db/widgets/dbmemo.h"
 #include "platform/messages.h"
+#include "tests/support/server.h"
 
 #include <QDir>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -190,6 +193,17 @@ bool consultationBenchmark(const Scale& scale, const Options& options) {
         print({{"bench", "consultation_open"}, {"scale", scale.name}, {"error", "copy failed"}});
         return false;
     }
+    // A clinic on the server is copied there too, into a database dropped afterwards.
+    const QString dataFolder = copy.path() + QStringLiteral("/Talvane/Corvalen");
+    QString serverCopy;
+    if (auto server = db::engine::serverSettings(dataFolder)) {
+        serverCopy = test::copyServerDatabase(server->connection);
+        db::engine::writeServerSettings(dataFolder, {serverCopy, server->sharedFolder});
+    }
+    const auto dropCopy = qScopeGuard([&] {
+        if (!serverCopy.isEmpty())
+            test::dropServerDatabase(serverCopy);
+    });
     const Scale onCopy{scale.name, copy.path()};
     std::map<QString, std::vector<double>> samples;
     int consultations = 0;

@@ -37,6 +37,14 @@ QString withDatabase(const QString& connection, const QString& database) {
     return parts.join(' ');
 }
 
+QString databaseOf(const QString& connection) {
+    for (const QString& part : connection.split(' ', Qt::SkipEmptyParts)) {
+        if (part.startsWith(QLatin1String("dbname=")))
+            return part.mid(7);
+    }
+    return {};
+}
+
 QString runServer() {
     const QString server = readState(QStringLiteral(CORVALEN_TEST_SERVER_FILE));
     if (server.isEmpty())
@@ -46,12 +54,12 @@ QString runServer() {
     return server;
 }
 
-// Runs one statement on the server's maintenance database.
-void maintain(const QString& statement) {
+// Runs one statement on the maintenance database of the server a connection string names.
+void maintain(const QString& server, const QString& statement) {
     const QString name = QUuid::createUuid().toString();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(db::engine::serverDriverName(), name);
-        db::engine::openServer(db, runServer());
+        db::engine::openServer(db, withDatabase(server, QStringLiteral("postgres")));
         QSqlQuery q(db);
         if (!q.exec(statement))
             qFatal("%s failed: %s", qPrintable(statement), qPrintable(q.lastError().text()));
@@ -69,15 +77,24 @@ bool onServer() {
 QString newServerDatabase() {
     const QString database =
         QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128).left(20);
-    maintain(QStringLiteral("CREATE DATABASE ") + database);
+    maintain(runServer(), QStringLiteral("CREATE DATABASE ") + database);
     return withDatabase(runServer(), database);
 }
 
+QString copyServerDatabase(const QString& connection) {
+    const QString database =
+        QStringLiteral("c_") + QUuid::createUuid().toString(QUuid::Id128).left(20);
+    maintain(
+        connection,
+        QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(database, databaseOf(connection)));
+    return withDatabase(connection, database);
+}
+
 void dropServerDatabase(const QString& connection) {
-    for (const QString& part : connection.split(' ', Qt::SkipEmptyParts)) {
-        if (part.startsWith(QLatin1String("dbname=")))
-            maintain(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(part.mid(7)));
-    }
+    const QString database = databaseOf(connection);
+    if (!database.isEmpty())
+        maintain(connection,
+                 QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database));
 }
 
 PrivateServer::PrivateServer()

@@ -16,7 +16,12 @@ bool onServer();
 // the server is not running.
 QString newServerDatabase();
 
-// Drops a database that newServerDatabase() made, cutting its connections.
+// A new database on the server a connection string names, made from its database as a template
+// (nobody may be connected to that one): returns the copy's connection string.
+QString copyServerDatabase(const QString& connection);
+
+// Drops a database that newServerDatabase() or copyServerDatabase() made, cutting its
+// connections.
 void dropServerDatabase(const QString& connection);
 
 // Starts and stops a server of its own (for a test that stops it under the program's feet).
