@@ -15,9 +15,11 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <cstring>
 #include <libpq-fe.h>
 #include <memory>
 #include <sqlite3.h>
+#include <string_view>
 
 namespace corvalen::db::engine {
 
@@ -238,37 +240,40 @@ const TableInfo* tableOf(QSqlDatabase& db, Oid table) {
     return found == tables->end() ? nullptr : &*found;
 }
 
-// Undoes COPY's text-format escapes in place.
-QByteArray unescaped(const char* begin, const char* end) {
-    QByteArray out;
-    out.reserve(end - begin);
-    for (const char* p = begin; p < end; ++p) {
+// Undoes COPY's text-format escapes in place (the text only shrinks); returns the new end.
+char* unescapeInPlace(char* begin, char* end) {
+    auto* p = static_cast<char*>(std::memchr(begin, '\\', size_t(end - begin)));
+    if (!p)
+        return end;
+    char* out = p;
+    while (p < end) {
         if (*p != '\\' || p + 1 == end) {
-            out += *p;
+            *out++ = *p++;
             continue;
         }
         switch (*++p) {
         case 'n':
-            out += '\n';
+            *out++ = '\n';
             break;
         case 'r':
-            out += '\r';
+            *out++ = '\r';
             break;
         case 't':
-            out += '\t';
+            *out++ = '\t';
             break;
         case 'b':
-            out += '\b';
+            *out++ = '\b';
             break;
         case 'f':
-            out += '\f';
+            *out++ = '\f';
             break;
         case 'v':
-            out += '\v';
+            *out++ = '\v';
             break;
         default:
-            out += *p;
+            *out++ = *p;
         }
+        ++p;
     }
     return out;
 }
@@ -302,26 +307,28 @@ void copyRows(QSqlDatabase& reader, sqlite3* target, const QString& table, qint6
     int size = 0;
     QString failure;
     while ((size = PQgetCopyData(conn, &line, 0)) > 0) {
-        const char* p = line;
-        const char* end = line + size - 1; // without the line's '\n'
+        // The values are bound where they lie in the line, which outlives the step.
+        char* p = line;
+        char* end = line + size - 1; // without the line's '\n'
         for (int i = 0; i < int(columns.size()); ++i) {
-            const char* tab = std::find(p, end, '\t');
+            auto* tab = static_cast<char*>(std::memchr(p, '\t', size_t(end - p)));
+            if (!tab)
+                tab = end;
             if (tab - p == 2 && p[0] == '\\' && p[1] == 'N') {
                 sqlite3_bind_null(insert, i + 1);
             } else {
-                QByteArray value = unescaped(p, tab);
-                if (columns[size_t(i)].type == FieldType::Time && value.endsWith(":00") &&
-                    value.size() == 8)
-                    value.chop(3);
-                sqlite3_bind_text(insert, i + 1, value.constData(), int(value.size()),
-                                  SQLITE_TRANSIENT);
+                const char* valueEnd = unescapeInPlace(p, tab);
+                if (columns[size_t(i)].type == FieldType::Time && valueEnd - p == 8 &&
+                    std::string_view(p + 5, 3) == ":00")
+                    valueEnd -= 3;
+                sqlite3_bind_text(insert, i + 1, p, int(valueEnd - p), SQLITE_STATIC);
             }
             p = tab + 1;
         }
-        PQfreemem(line);
         if (failure.isEmpty() && sqlite3_step(insert) != SQLITE_DONE)
             failure = QString::fromUtf8(sqlite3_errmsg(target)); // the rest is read and dropped
         sqlite3_reset(insert);
+        PQfreemem(line);
         if (progress && ++*done % 1000 == 0)
             progress(*done, total);
     }

@@ -72,6 +72,59 @@ private slots:
         test::dropServerDatabase(connection);
     }
 
+    // The server's backup writes each value as the server holds it: text with tabs, line
+    // breaks, backslashes and the letters COPY uses for a null, empty text apart from null, and
+    // times with and without seconds. Catches an escape undone twice or not at all, a value cut
+    // at a tab, "\\N" read as null, and seconds dropped from a time that has them.
+    void backupKeepsEveryValue() {
+        const QStringList texts = {"a\tb",  "linha 1\r\nlinha 2", "C:\\exames\\", "\\N",
+                                   "\\\\n", "fim com \\",         "\b\f\v",       "Conceição",
+                                   "",      "p < 0,05 & 45°"};
+        const QList<QVariant> times = {QTime(14, 35), QTime(14, 35, 20), QVariant()};
+        const QString connection = test::newServerDatabase();
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("copia.mdb");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(db::engine::serverDriverName(), "valores");
+            db::engine::openServer(db, connection);
+            db::engine::createServerDatabase(db, {});
+            QSqlQuery q(db);
+            QVERIFY(
+                q.prepare("INSERT INTO Consultas (Prontuario, Anamnese, Hora) VALUES (?, ?, ?)"));
+            for (int i = 0; i < int(texts.size()); ++i) {
+                q.bindValue(0, texts.at(i));
+                q.bindValue(1, i % 2 ? QVariant(QMetaType::fromType<QString>()) : texts.at(i));
+                q.bindValue(2, times.at(i % times.size()));
+                QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+            }
+            db::engine::backup(db, copy);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("valores");
+        test::dropServerDatabase(connection);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(db::engine::driverName(), "copia");
+            db::engine::open(db, copy);
+            QSqlQuery q(db);
+            QVERIFY(q.exec("SELECT Prontuario, Anamnese, Hora FROM Consultas ORDER BY Numero"));
+            for (int i = 0; i < int(texts.size()); ++i) {
+                QVERIFY(q.next());
+                QCOMPARE(q.value(0).toString(), texts.at(i));
+                QCOMPARE(q.value(1).isNull(), i % 2 == 1);
+                if (i % 2 == 0)
+                    QCOMPARE(q.value(1).toString(), texts.at(i));
+                const QVariant time = times.at(i % times.size());
+                QCOMPARE(q.value(2).toString(),
+                         time.isNull() ? QString()
+                                       : time.toTime().toString(time.toTime().second() ? "hh:mm:ss"
+                                                                                       : "hh:mm"));
+            }
+            QVERIFY(!q.next());
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("copia");
+    }
+
     // The server stops while a patient's change waits to be saved, and comes back. Catches the
     // driver's own text (or a success) reaching the user, the typed change dropped with the
     // failed save, and a connection that stays broken after the server is back.
