@@ -5,8 +5,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTime>
 #include <numeric>
 
@@ -373,35 +371,24 @@ void Dataset::resetRows(const std::function<void()>& change) {
     emit rowsReset();
 }
 
-QSqlQuery Dataset::runStatement(int rowsWanted) {
+std::unique_ptr<engine::Rows> Dataset::runStatement(int rowsWanted) {
     QSqlDatabase db = database();
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(engine::runnableStatement(db, statementText(), rowsWanted)))
-        throw engine::statementError(query);
-    for (const auto& [name, value] : binds_)
-        query.bindValue(':' + name, value);
-    if (!query.exec())
-        throw engine::statementError(query);
-    return query;
+    return engine::select(db, statementText(), binds_, rowsWanted);
 }
 
-Dataset::Row Dataset::readRow(const QSqlQuery& query) const {
+Dataset::Row Dataset::readRow(const engine::Rows& rows) const {
     Row row;
     row.values.resize(columns_.size());
     for (size_t i = 0; i < columns_.size(); ++i)
-        row.values[i] = engine::fromStorage(columns_[i].type, query.value(int(i)));
+        row.values[i] = engine::fromStorage(columns_[i].type, rows.value(int(i)));
     return row;
 }
 
 std::vector<Dataset::Row> Dataset::fetchAll() {
-    QSqlQuery query = runStatement();
+    const std::unique_ptr<engine::Rows> result = runStatement();
     std::vector<Row> rows;
-    while (query.next())
-        rows.push_back(readRow(query));
-    // A step that fails ends the rows as the last one does: only the error tells them apart.
-    if (query.lastError().isValid())
-        throw engine::statementError(query);
+    while (result->next())
+        rows.push_back(readRow(*result));
     return rows;
 }
 
@@ -448,11 +435,9 @@ const Dataset::Row* Dataset::head() {
     if (!fetched_ && !headRead_) {
         std::vector<Row> first;
         try {
-            QSqlQuery query = runStatement(2);
-            while (first.size() < 2 && query.next())
-                first.push_back(readRow(query));
-            if (query.lastError().isValid())
-                throw engine::statementError(query);
+            const std::unique_ptr<engine::Rows> result = runStatement(2);
+            while (first.size() < 2 && result->next())
+                first.push_back(readRow(*result));
         } catch (...) {
             readFailed();
             throw;

@@ -26,7 +26,6 @@
 
 #include <QObject>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
@@ -215,8 +214,8 @@ private:
     void ensureFetched();
     std::vector<Row> fetchAll();
     void adoptFetched(std::vector<Row> fetched);
-    QSqlQuery runStatement(int rowsWanted = 0); // 0: all of them
-    Row readRow(const QSqlQuery& query) const;
+    std::unique_ptr<engine::Rows> runStatement(int rowsWanted = 0); // 0: all of them
+    Row readRow(const engine::Rows& rows) const;
     const Row* head();
     void readFailed();
     void readSucceeded();
@@ -254,7 +253,7 @@ private:
     std::vector<std::pair<QString, QVariant>> params_;
     // The parameters as bound for the open result (names and storage values), fixed at Open so
     // that a later read of the same snapshot asks the same question.
-    std::vector<std::pair<QString, QVariant>> binds_;
+    engine::Binds binds_;
     std::vector<ColumnInfo> columns_;
     QString baseTable_; // of columns_
     std::vector<QString> displayFormats_;

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -118,6 +119,26 @@ QString insertSuffix(QSqlDatabase& db, const QString& table);
 // that many first rows will be read (SQLite stops when they are; the server is asked for no
 // more, as it would otherwise send the whole result at once).
 QString runnableStatement(QSqlDatabase& db, const QString& sql, int rowsWanted = 0);
+
+// The rows a SELECT returns, read forward once; the statement is finished when they are
+// destroyed.
+class Rows {
+public:
+    virtual ~Rows() = default;
+    // Moves to the next row; false after the last. A step that fails raises the program's error
+    // (as statementError() gives it), so a failure never passes for the end of the rows.
+    virtual bool next() = 0;
+    // A value of the current row as the engine gives it (fromStorage() makes it a field's).
+    virtual QVariant value(int column) const = 0;
+};
+
+// Named parameters and their values (names without the colon).
+using Binds = std::vector<std::pair<QString, QVariant>>;
+
+// Runs runnableStatement(sql, rowsWanted) with its named parameters bound, in one exchange with
+// the engine. Raises the program's error when the engine refuses the statement.
+std::unique_ptr<Rows> select(QSqlDatabase& db, const QString& sql, const Binds& binds,
+                             int rowsWanted = 0);
 
 // After rows were written with their keys given (a copy, a fixture), makes the engine give new
 // rows keys above them, as SQLite does by itself.

@@ -122,21 +122,6 @@ QByteArray numbered(const QString& sql, QStringList* names) {
     return out.toUtf8();
 }
 
-// What the server says a statement would take and return, without running it.
-Result describeStatement(QSqlDatabase& db, const QString& sql, QStringList* names) {
-    PGconn* conn = connectionOf(db);
-    if (PQtransactionStatus(conn) == PQTRANS_ACTIVE)
-        QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
-    const QByteArray text = numbered(sql, names);
-    Result prepared(PQprepare(conn, "", text.constData(), 0, nullptr));
-    if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK)
-        throw resultError(conn, prepared.get());
-    Result described(PQdescribePrepared(conn, ""));
-    if (PQresultStatus(described.get()) != PGRES_COMMAND_OK)
-        throw resultError(conn, described.get());
-    return described;
-}
-
 // Type numbers of the server's built-in types.
 enum : Oid {
     Int8 = 20,
@@ -198,7 +183,43 @@ QHash<QString, Catalog>& catalogs() {
 }
 
 QString sessionKey(PGconn* conn) {
-    return QStringLiteral("%1/%2").arg(quintptr(conn)).arg(PQbackendPID(conn));
+    return QStringLiteral("%1/%2/%3")
+        .arg(quintptr(conn))
+        .arg(PQbackendPID(conn))
+        .arg(QString::fromUtf8(PQdb(conn)));
+}
+
+// What the server says a statement would take and return, without running it; names receives
+// the name of each numbered placeholder. Kept per server session and statement text: a dataset
+// opened again, or described for its columns and then for its parameters, asks only once.
+std::shared_ptr<const PGresult> describeStatement(QSqlDatabase& db, const QString& sql,
+                                                  QStringList* names) {
+    struct Described {
+        std::shared_ptr<const PGresult> result;
+        QStringList names;
+    };
+    static QHash<QString, QHash<QString, Described>> sessions;
+    PGconn* conn = connectionOf(db);
+    QHash<QString, Described>& known = sessions[sessionKey(conn)];
+    if (const auto found = known.constFind(sql); found != known.constEnd()) {
+        *names = found->names;
+        return found->result;
+    }
+    if (PQtransactionStatus(conn) == PQTRANS_ACTIVE)
+        QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
+    const QByteArray text = numbered(sql, names);
+    Result prepared(PQprepare(conn, "", text.constData(), 0, nullptr));
+    if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK)
+        throw resultError(conn, prepared.get());
+    Result described(PQdescribePrepared(conn, ""));
+    if (PQresultStatus(described.get()) != PGRES_COMMAND_OK)
+        throw resultError(conn, described.get());
+    // Statements that name a patient or a date are many; a session keeps the recent ones.
+    if (known.size() >= 256)
+        known.clear();
+    const std::shared_ptr<const PGresult> shared(described.release(), PQclear);
+    known.insert(sql, {shared, *names});
+    return shared;
 }
 
 const Catalog& catalog(QSqlDatabase& db, bool reload) {
@@ -609,7 +630,7 @@ PGconn* handleOf(const QSqlDriver* driver) {
 
 std::vector<ColumnInfo> describe(QSqlDatabase& db, const QString& sql) {
     QStringList names;
-    const Result r = describeStatement(db, sql, &names);
+    const std::shared_ptr<const PGresult> r = describeStatement(db, sql, &names);
     std::vector<ColumnInfo> columns;
     for (int i = 0; i < PQnfields(r.get()); ++i) {
         ColumnInfo c;
@@ -640,7 +661,7 @@ std::vector<FieldType> parameterTypes(QSqlDatabase& db, const QString& sql,
     if (names.isEmpty())
         return types;
     QStringList order;
-    const Result r = describeStatement(db, sql, &order);
+    const std::shared_ptr<const PGresult> r = describeStatement(db, sql, &order);
     for (int i = 0; i < PQnparams(r.get()) && i < order.size(); ++i) {
         qsizetype n = names.size() - 1;
         while (n >= 0 && names.at(n).compare(order.at(i), Qt::CaseInsensitive) != 0)
@@ -669,7 +690,7 @@ QString insertSuffix(QSqlDatabase& db, const QString& table) {
 
 namespace {
 QString inKeyOrder(QSqlDatabase& db, const QString& sql);
-}
+} // namespace
 
 QString runnableStatement(QSqlDatabase& db, const QString& sql, int rowsWanted) {
     QString text = inKeyOrder(db, sql).trimmed();
@@ -682,6 +703,151 @@ QString runnableStatement(QSqlDatabase& db, const QString& sql, int rowsWanted) 
 }
 
 namespace {
+
+// Whether a bound value is sent as NULL: an empty variant, or a null text, date or time (as
+// Qt Sql's drivers take them).
+bool isNullValue(const QVariant& value) {
+    if (value.isNull())
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString().isNull();
+    case QMetaType::QByteArray:
+        return value.toByteArray().isNull();
+    case QMetaType::QDate:
+        return value.toDate().isNull();
+    case QMetaType::QTime:
+        return value.toTime().isNull();
+    case QMetaType::QDateTime:
+        return value.toDateTime().isNull();
+    default:
+        return false;
+    }
+}
+
+// A bound value as the text of an untyped parameter: the server reads it as the type the
+// statement compares it with, as it reads a quoted literal.
+QByteArray parameterText(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate).toUtf8();
+    case QMetaType::QTime:
+        return value.toTime().toString(Qt::ISODateWithMs).toUtf8();
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8();
+    case QMetaType::Bool:
+        return value.toBool() ? "true" : "false";
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QByteArray::number(value.toDouble(), 'g', 17);
+    default:
+        return value.toString().toUtf8();
+    }
+}
+
+// A value of a result as QPSQL gives it: integers, floating point numbers, dates and times as
+// such, anything else as text; a null keeps its column's type.
+QVariant resultValue(const PGresult* result, int row, int column) {
+    const Oid type = PQftype(result, column);
+    QMetaType meta;
+    switch (type) {
+    case 16:
+        meta = QMetaType::fromType<bool>();
+        break;
+    case Int2:
+    case Int4:
+        meta = QMetaType::fromType<int>();
+        break;
+    case Int8:
+        meta = QMetaType::fromType<qlonglong>();
+        break;
+    case Float4:
+    case Float8:
+    case Numeric:
+        meta = QMetaType::fromType<double>();
+        break;
+    case DateOid:
+        meta = QMetaType::fromType<QDate>();
+        break;
+    case TimeOid:
+        meta = QMetaType::fromType<QTime>();
+        break;
+    case Timestamp:
+    case TimestampTz:
+        meta = QMetaType::fromType<QDateTime>();
+        break;
+    default:
+        meta = QMetaType::fromType<QString>();
+    }
+    if (PQgetisnull(result, row, column))
+        return QVariant(meta);
+    const char* text = PQgetvalue(result, row, column);
+    const QLatin1StringView latin(text);
+    switch (meta.id()) {
+    case QMetaType::Bool:
+        return text[0] == 't';
+    case QMetaType::Int:
+        return QByteArray::fromRawData(text, qsizetype(qstrlen(text))).toInt();
+    case QMetaType::LongLong:
+        return QByteArray::fromRawData(text, qsizetype(qstrlen(text))).toLongLong();
+    case QMetaType::Double:
+        return QByteArray::fromRawData(text, qsizetype(qstrlen(text))).toDouble();
+    case QMetaType::QDate:
+        return QDate::fromString(latin, Qt::ISODate);
+    case QMetaType::QTime:
+        return QTime::fromString(latin, Qt::ISODateWithMs);
+    case QMetaType::QDateTime:
+        return QDateTime::fromString(latin, Qt::ISODateWithMs);
+    default:
+        return QString::fromUtf8(text);
+    }
+}
+
+// A statement's rows as the server sends them, one result per row, so that a large result is
+// never held whole beside the dataset's copy of it.
+class ServerRows final : public Rows {
+public:
+    // Takes the first answer at once: a refused statement raises here.
+    explicit ServerRows(PGconn* conn) : conn_(conn) {
+        PQsetSingleRowMode(conn_);
+        take();
+        if (!done_)
+            pending_ = true;
+    }
+    ~ServerRows() override {
+        while (PGresult* rest = PQgetResult(conn_))
+            PQclear(rest);
+    }
+    bool next() override {
+        if (pending_) {
+            pending_ = false;
+            return true;
+        }
+        if (done_)
+            return false;
+        take();
+        return !done_;
+    }
+    QVariant value(int column) const override { return resultValue(row_.get(), 0, column); }
+
+private:
+    void take() {
+        row_.reset(PQgetResult(conn_));
+        if (row_ && PQresultStatus(row_.get()) == PGRES_SINGLE_TUPLE)
+            return;
+        done_ = true;
+        const Result last = std::move(row_);
+        while (PGresult* rest = PQgetResult(conn_))
+            PQclear(rest);
+        if (!last || PQresultStatus(last.get()) != PGRES_TUPLES_OK)
+            throw resultError(conn_, last.get());
+    }
+
+    PGconn* conn_;
+    Result row_;
+    bool pending_ = false; // the first row, taken with the first answer, is not yet read
+    bool done_ = false;
+};
 
 QString inKeyOrder(QSqlDatabase& db, const QString& sql) {
     // One table, no join, order, grouping or second SELECT.
@@ -792,6 +958,31 @@ void backup(QSqlDatabase& db, const QString& destinationFile, const BackupProgre
         QFile::remove(partial + "-shm");
         throw;
     }
+}
+
+std::unique_ptr<Rows> select(QSqlDatabase& db, const QString& sql, const Binds& binds,
+                             int rowsWanted) {
+    PGconn* conn = connectionOf(db);
+    if (PQtransactionStatus(conn) == PQTRANS_ACTIVE)
+        QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
+    QStringList order;
+    const QByteArray text = numbered(runnableStatement(db, sql, rowsWanted), &order);
+    // Each placeholder takes the value bound to its name; an unbound one is null.
+    std::vector<QByteArray> values(size_t(order.size()));
+    std::vector<const char*> pointers(size_t(order.size()), nullptr);
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        const auto bound = std::find_if(binds.begin(), binds.end(), [&](const auto& b) {
+            return b.first.compare(order.at(i), Qt::CaseInsensitive) == 0;
+        });
+        if (bound == binds.end() || isNullValue(bound->second))
+            continue;
+        values[size_t(i)] = parameterText(bound->second);
+        pointers[size_t(i)] = values[size_t(i)].constData();
+    }
+    if (!PQsendQueryParams(conn, text.constData(), int(order.size()), nullptr, pointers.data(),
+                           nullptr, nullptr, 0))
+        throw classify(conn, QString(), QString::fromUtf8(PQerrorMessage(conn)));
+    return std::make_unique<ServerRows>(conn);
 }
 
 } // namespace postgres

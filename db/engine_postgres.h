@@ -18,6 +18,8 @@ std::vector<FieldType> parameterTypes(QSqlDatabase& db, const QString& sql,
 QString sameValueCondition(const QString& column, FieldType type);
 QString insertSuffix(QSqlDatabase& db, const QString& table);
 QString runnableStatement(QSqlDatabase& db, const QString& sql, int rowsWanted);
+std::unique_ptr<Rows> select(QSqlDatabase& db, const QString& sql, const Binds& binds,
+                             int rowsWanted);
 void synchronizeKeys(QSqlDatabase& db);
 QVariant insertedKey(QSqlQuery& insert);
 Error statementError(const QSqlQuery& query);

@@ -552,6 +552,43 @@ QString runnableStatement(QSqlDatabase& db, const QString& sql, int rowsWanted) 
     return isServer(db) ? postgres::runnableStatement(db, sql, rowsWanted) : sql;
 }
 
+namespace {
+
+// The rows of a forward-only query of the driver.
+class DriverRows final : public Rows {
+public:
+    explicit DriverRows(QSqlQuery query) : query_(std::move(query)) {}
+    bool next() override {
+        if (query_.next())
+            return true;
+        // A step that fails ends the rows as the last one does: only the error tells them apart.
+        if (query_.lastError().isValid())
+            throw statementError(query_);
+        return false;
+    }
+    QVariant value(int column) const override { return query_.value(column); }
+
+private:
+    QSqlQuery query_;
+};
+
+} // namespace
+
+std::unique_ptr<Rows> select(QSqlDatabase& db, const QString& sql, const Binds& binds,
+                             int rowsWanted) {
+    if (isServer(db))
+        return postgres::select(db, sql, binds, rowsWanted);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(runnableStatement(db, sql, rowsWanted)))
+        throw statementError(query);
+    for (const auto& [name, value] : binds)
+        query.bindValue(':' + name, value);
+    if (!query.exec())
+        throw statementError(query);
+    return std::make_unique<DriverRows>(std::move(query));
+}
+
 void synchronizeKeys(QSqlDatabase& db) {
     if (isServer(db))
         postgres::synchronizeKeys(db);

@@ -278,6 +278,8 @@ private slots:
                                       << "01/12/2026" << 1;
         QTest::newRow("date after") << "Data >= :p"
                                     << "10/12/2026" << 0;
+        QTest::newRow("same parameter twice") << "Data Between :p And :p"
+                                              << "09/12/2026" << 1;
         QTest::newRow("time") << "Hora = :p"
                               << "14:35" << 1;
         QTest::newRow("integer") << "Cod_pac=:p"

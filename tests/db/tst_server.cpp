@@ -127,7 +127,8 @@ private slots:
 
     // The server stops while a patient's change waits to be saved, and comes back. Catches the
     // driver's own text (or a success) reaching the user, the typed change dropped with the
-    // failed save, and a connection that stays broken after the server is back.
+    // failed save, and a connection that stays broken after the server is back; then the same
+    // for a read of rows.
     void connectionLostDuringSave() {
         test::PrivateServer server;
         QTemporaryDir dir;
@@ -153,6 +154,18 @@ private slots:
         QCOMPARE(users->state(), db::Dataset::State::Browse);
         users->requery();
         QCOMPARE(users->fieldByName("medico").asString(), QStringLiteral("Dra. Ana"));
+
+        // A read cut by the same fault is reported the same way and the next one succeeds.
+        db::Dataset* patients = dm.ADOQuery1;
+        patients->setSql({"SELECT nome FROM Pacientes WHERE nome <> :nome"});
+        patients->setParameter("nome", "ninguém");
+        patients->open();
+        server.stop();
+        server.start();
+        QCOMPARE(test::errorOf([&] { patients->recordCount(); }),
+                 QStringLiteral("A conexão com o servidor do banco de dados foi perdida; a "
+                                "alteração não foi gravada. Tente novamente."));
+        QCOMPARE(test::errorOf([&] { patients->recordCount(); }), QString());
     }
 };
 
