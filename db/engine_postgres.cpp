@@ -124,6 +124,7 @@ QByteArray numbered(const QString& sql, QStringList* names) {
 
 // Type numbers of the server's built-in types.
 enum : Oid {
+    BoolOid = 16,
     Int8 = 20,
     Int2 = 21,
     Int4 = 23,
@@ -751,7 +752,7 @@ QVariant resultValue(const PGresult* result, int row, int column) {
     const Oid type = PQftype(result, column);
     QMetaType meta;
     switch (type) {
-    case 16:
+    case BoolOid:
         meta = QMetaType::fromType<bool>();
         break;
     case Int2:
