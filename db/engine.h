@@ -1,13 +1,15 @@
 #pragma once
 // Everything specific to the database engine: opening the clinic's database, the
-// Brazilian-Portuguese text comparison, the description of a statement's columns, the mapping
-// of column and parameter types, how an optimistic update compares values and learns a new
-// row's key, how a busy database or a lost connection is told apart, and the backup.
+// Brazilian-Portuguese text comparison, the description of a statement's columns, reading a
+// statement's rows, the mapping of column and parameter types, how an optimistic update
+// compares values and learns a new row's key, how a busy database or a lost connection is told
+// apart, and the backup.
 //
 // Two engines stand behind these functions: SQLite (engine_sqlite.cpp, Qt Sql's QSQLITE
 // driver), for med.mdb in the data folder, with the write-ahead log and busy timeout that let
 // two copies of the program share one file; and a PostgreSQL server (engine_postgres.cpp,
-// QPSQL) for a clinic whose data folder holds servidor.cfg. Functions given a connection or a
+// QPSQL, with libpq on the same connection where one exchange with the server must do: reading
+// rows, describing statements, copying) for a clinic whose data folder holds servidor.cfg. Functions given a connection or a
 // statement answer for that connection's engine.
 
 #include "platform/error.h"

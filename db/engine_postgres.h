@@ -1,5 +1,6 @@
 #pragma once
-// The server engine's answers behind db/engine.h (PostgreSQL through Qt Sql's QPSQL driver).
+// The server engine's answers behind db/engine.h (PostgreSQL through Qt Sql's QPSQL driver and
+// libpq on the driver's connection).
 // Internal to db/: the engine functions dispatch here for a server connection.
 
 #include "db/engine.h"
