@@ -73,12 +73,19 @@ struct ResultDeleter {
 };
 using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
-// Runs a statement through libpq on the driver's connection. A forward-only statement of the
-// driver still being read would make libpq refuse: a statement through the driver finishes it.
-Result run(QSqlDatabase& db, const QByteArray& sql, ExecStatusType expected) {
+// The driver's connection, ready for a statement sent through libpq. A forward-only statement
+// of the driver still being read would make libpq refuse: a statement through the driver
+// finishes it.
+PGconn* idleConnectionOf(QSqlDatabase& db) {
     PGconn* conn = connectionOf(db);
     if (PQtransactionStatus(conn) == PQTRANS_ACTIVE)
         QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
+    return conn;
+}
+
+// Runs a statement through libpq on the driver's connection.
+Result run(QSqlDatabase& db, const QByteArray& sql, ExecStatusType expected) {
+    PGconn* conn = idleConnectionOf(db);
     Result result(PQexec(conn, sql.constData()));
     if (PQresultStatus(result.get()) != expected)
         throw resultError(conn, result.get());
@@ -206,8 +213,7 @@ std::shared_ptr<const PGresult> describeStatement(QSqlDatabase& db, const QStrin
         *names = found->names;
         return found->result;
     }
-    if (PQtransactionStatus(conn) == PQTRANS_ACTIVE)
-        QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
+    idleConnectionOf(db);
     const QByteArray text = numbered(sql, names);
     Result prepared(PQprepare(conn, "", text.constData(), 0, nullptr));
     if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK)
@@ -963,9 +969,7 @@ void backup(QSqlDatabase& db, const QString& destinationFile, const BackupProgre
 
 std::unique_ptr<Rows> select(QSqlDatabase& db, const QString& sql, const Binds& binds,
                              int rowsWanted) {
-    PGconn* conn = connectionOf(db);
-    if (PQtransactionStatus(conn) == PQTRANS_ACTIVE)
-        QSqlQuery(db).exec(QStringLiteral("SELECT 1"));
+    PGconn* conn = idleConnectionOf(db);
     QStringList order;
     const QByteArray text = numbered(runnableStatement(db, sql, rowsWanted), &order);
     // Each placeholder takes the value bound to its name; an unbound one is null.
